@@ -1,0 +1,62 @@
+# SPDX-License-Identifier: MIT
+# Shared helpers: warnings, sanitizers, one library per folder, one test
+# program per *_test.cpp file.
+
+function(kolva_compile_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+  if(KOLVA_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                             -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# kolva_library(<target> [QT] [LIBS <dep>...])
+# Builds every .cpp directly in the calling folder into one static library.
+function(kolva_library target)
+  cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(NOT sources)
+    # A folder whose code is all in headers so far.
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARG_LIBS})
+    return()
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_LIBS})
+  if(ARG_QT)
+    set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  endif()
+  kolva_compile_options(${target})
+endfunction()
+
+# kolva_tests(LIBS <dep>...)
+# Every tests/*_test.cpp of the calling folder becomes one GoogleTest
+# program registered with CTest. Helpers shared by the tests of a folder
+# live in tests/*_fake.cpp / tests/support*.cpp and are linked into each.
+function(kolva_tests)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  set(dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+  file(GLOB tests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${dir}/*_fake.cpp ${dir}/support*.cpp)
+  foreach(test ${tests})
+    get_filename_component(name ${test} NAME_WE)
+    string(REPLACE "/" "_" prefix ${CMAKE_CURRENT_SOURCE_DIR})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    string(REPLACE "/" "_" rel "${rel}")
+    set(exe ${rel}_${name})
+    add_executable(${exe} ${test} ${support})
+    target_link_libraries(${exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
+                                         Threads::Threads)
+    target_include_directories(${exe} PRIVATE ${dir})
+    set_target_properties(${exe} PROPERTIES AUTOMOC ON)
+    kolva_compile_options(${exe})
+    add_test(NAME ${exe} COMMAND ${exe} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${exe} PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;KOLVA_BUILD_DIR=${PROJECT_BINARY_DIR};KOLVA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      TIMEOUT 300)
+  endforeach()
+endfunction()
