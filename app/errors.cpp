@@ -20,6 +20,8 @@ const char* MathMessage(MathError::Kind kind) {
 
 IoError::IoError(int code) : Error(MessageFor(code)), code_(code) {}
 
+IoError::IoError(int code, std::string message) : Error(message), code_(code) {}
+
 std::string IoError::MessageFor(int code) {
   switch (code) {
     case 2:

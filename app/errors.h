@@ -20,6 +20,10 @@ class Error : public std::runtime_error {
 class IoError : public Error {
  public:
   explicit IoError(int code);
+  // For a platform error number that falls on a code of the table but means
+  // something else there (an EIO is not "File access denied"): the code as
+  // reported, with a message of the caller's choosing.
+  IoError(int code, std::string message);
   int Code() const { return code_; }
 
   // The message table: "File not found" for 2, ..., "I/O error %d" otherwise.
