@@ -1,0 +1,311 @@
+// SPDX-License-Identifier: MIT
+#include "app/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace kolva::app {
+namespace {
+
+constexpr std::size_t kBufferSize = 4096;
+constexpr char kEndOfFile = 26;  // Ctrl-Z
+constexpr int kInvalidFilename = 3;
+constexpr int kNotOpen = 103;
+constexpr int kNotOpenForInput = 104;
+constexpr int kNotOpenForOutput = 105;
+
+bool IsNamedCode(int code) {
+  return (code >= 2 && code <= 5) || (code >= 100 && code <= 106);
+}
+
+// A name the system cannot take: empty, or with a NUL inside.
+bool IsUnusableName(const std::string& name) {
+  return name.empty() || name.find('\0') != std::string::npos;
+}
+
+// ENOENT from an open for reading means a missing file when the folder
+// exists, and a bad path when a folder on the way does not.
+bool ParentFolderExists(const std::string& name) {
+  const auto slash = name.rfind('/');
+  if (slash == std::string::npos) return true;
+  const std::string parent = slash == 0 ? std::string("/") : name.substr(0, slash);
+  struct stat info {};
+  return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int OpenRetrying(const char* name, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(name, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+}  // namespace
+
+IoError IoErrorFromErrno(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+      return IoError(2);
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ELOOP:
+      return IoError(kInvalidFilename);
+    case EMFILE:
+    case ENFILE:
+      return IoError(4);
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return IoError(5);
+    case ENOSPC:
+    case EDQUOT:
+      return IoError(101);
+    default:
+      if (IsNamedCode(errnum)) return IoError(errnum, "I/O error " + std::to_string(errnum));
+      return IoError(errnum);
+  }
+}
+
+TextFile::TextFile() = default;
+
+TextFile::TextFile(std::string name) : name_(std::move(name)) {}
+
+TextFile::~TextFile() {
+  Abandon();
+}
+
+void TextFile::Assign(std::string name) {
+  name_ = std::move(name);
+}
+
+void TextFile::Reset() {
+  Abandon();
+  if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
+  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY, 0);
+  if (fd < 0) {
+    const int errnum = errno;
+    if (errnum == ENOENT && !ParentFolderExists(name_)) throw IoError(kInvalidFilename);
+    throw IoErrorFromErrno(errnum);
+  }
+  fd_ = fd;
+  mode_ = Mode::kInput;
+  buffer_ = std::make_unique<char[]>(kBufferSize);
+  begin_ = end_ = 0;
+  atEnd_ = false;
+}
+
+void TextFile::Rewrite(Commit commit) {
+  Abandon();
+  if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
+  int fd;
+  if (commit == Commit::kByRename) {
+    fd = CreateTemporary();
+  } else {
+    fd = OpenRetrying(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    // With O_CREAT, ENOENT can only mean a folder on the way is missing.
+    if (fd < 0) throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
+  }
+  fd_ = fd;
+  mode_ = Mode::kOutput;
+  commit_ = commit;
+  failure_.reset();
+  buffer_ = std::make_unique<char[]>(kBufferSize);
+  begin_ = end_ = 0;
+}
+
+// Opens a fresh file beside the target, with the target's permissions when
+// it exists. The target is first opened for writing (and closed untouched)
+// so that a read-only target is refused as an in-place rewrite would be.
+int TextFile::CreateTemporary() {
+  mode_t permissions = 0666;  // narrowed by the umask on creation
+  bool keepPermissions = false;
+  const int probe = OpenRetrying(name_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  if (probe >= 0) {
+    struct stat info {};
+    if (::fstat(probe, &info) == 0) {
+      permissions = info.st_mode & 07777;
+      keepPermissions = true;
+    }
+    ::close(probe);
+  } else if (errno != ENOENT) {
+    throw IoErrorFromErrno(errno);
+  }
+  const std::string stem = name_ + ".tmp" + std::to_string(::getpid()) + ".";
+  for (int attempt = 0;; ++attempt) {
+    std::string candidate = stem + std::to_string(attempt);
+    const int fd = OpenRetrying(candidate.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, permissions);
+    if (fd >= 0) {
+      if (keepPermissions) ::fchmod(fd, permissions);  // the umask must not narrow a kept mode
+      temporary_ = std::move(candidate);
+      return fd;
+    }
+    if (errno != EEXIST || attempt >= 99) {
+      throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
+    }
+  }
+}
+
+std::string TextFile::ReadLine() {
+  RequireInput();
+  std::string line;
+  while (begin_ < end_ || Fill()) {
+    const char* data = buffer_.get();
+    std::size_t stop = begin_;
+    while (stop < end_ && data[stop] != '\r' && data[stop] != '\n' && data[stop] != kEndOfFile) {
+      ++stop;
+    }
+    line.append(data + begin_, stop - begin_);
+    begin_ = stop;
+    if (stop == end_) continue;
+    const char terminator = data[stop];
+    if (terminator == kEndOfFile) {
+      atEnd_ = true;  // nothing after Ctrl-Z is ever read
+      begin_ = end_ = 0;
+      break;
+    }
+    ++begin_;
+    if (terminator == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') ++begin_;
+    break;
+  }
+  return line;
+}
+
+// Refills the empty input buffer; false at the end of the data.
+bool TextFile::Fill() {
+  if (atEnd_) return false;
+  ssize_t got;
+  do {
+    got = ::read(fd_, buffer_.get(), kBufferSize);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) throw IoErrorFromErrno(errno);
+  begin_ = 0;
+  end_ = static_cast<std::size_t>(got);
+  if (got == 0) atEnd_ = true;
+  return got > 0;
+}
+
+void TextFile::Write(std::string_view text) {
+  RequireOutput();
+  while (!text.empty()) {
+    const std::size_t room = kBufferSize - end_;
+    const std::size_t part = text.size() < room ? text.size() : room;
+    std::memcpy(buffer_.get() + end_, text.data(), part);
+    end_ += part;
+    text.remove_prefix(part);
+    if (end_ == kBufferSize) FlushBuffer();
+  }
+}
+
+void TextFile::WriteLine(std::string_view line) {
+  Write(line);
+  Write("\r\n");
+}
+
+void TextFile::Flush() {
+  RequireOutput();
+  FlushBuffer();
+}
+
+void TextFile::FlushBuffer() {
+  std::size_t done = 0;
+  while (done < end_) {
+    const ssize_t put = ::write(fd_, buffer_.get() + done, end_ - done);
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) {
+      end_ = 0;  // what could not be written is dropped, not raised again
+      Fail(put < 0 ? errno : ENOSPC);
+    }
+    done += static_cast<std::size_t>(put);
+  }
+  end_ = 0;
+}
+
+void TextFile::Fail(int errnum) {
+  IoError error = IoErrorFromErrno(errnum);
+  if (!failure_) failure_ = error;
+  throw error;
+}
+
+void TextFile::Close() {
+  if (mode_ == Mode::kClosed) throw IoError(kNotOpen);
+  if (mode_ == Mode::kOutput) {
+    CloseOutput();
+    return;
+  }
+  std::optional<IoError> failure;
+  ReleaseDescriptor(failure);
+  if (failure) throw *failure;
+}
+
+void TextFile::CloseOutput() {
+  std::optional<IoError> failure;
+  try {
+    FlushBuffer();
+    if (commit_ == Commit::kByRename && !failure_ && ::fsync(fd_) != 0) Fail(errno);
+  } catch (const IoError& error) {
+    failure = error;
+  }
+  ReleaseDescriptor(failure);
+  if (commit_ == Commit::kInPlace) {
+    if (failure) throw *failure;
+    return;
+  }
+  const std::string temporary = std::exchange(temporary_, std::string());
+  if (!failure) failure = failure_;
+  if (!failure && ::rename(temporary.c_str(), name_.c_str()) != 0) {
+    failure = IoErrorFromErrno(errno);
+  }
+  if (failure) {
+    ::unlink(temporary.c_str());
+    throw *failure;
+  }
+}
+
+// Closes the descriptor and leaves the file closed; a close error is kept
+// in `failure` unless an earlier one is there already.
+void TextFile::ReleaseDescriptor(std::optional<IoError>& failure) noexcept {
+  const int fd = std::exchange(fd_, -1);
+  mode_ = Mode::kClosed;
+  buffer_.reset();
+  begin_ = end_ = 0;
+  // Linux releases the descriptor even when close reports an error, so
+  // close is never retried.
+  if (::close(fd) != 0 && !failure) failure = IoErrorFromErrno(errno);
+}
+
+void TextFile::Abandon() noexcept {
+  if (mode_ == Mode::kOutput && commit_ == Commit::kInPlace) {
+    try {
+      FlushBuffer();
+    } catch (const IoError&) {
+      // The abandoned use's own failure; the new use starts clean.
+    }
+  }
+  if (mode_ != Mode::kClosed) {
+    std::optional<IoError> ignored;
+    ReleaseDescriptor(ignored);
+  }
+  if (!temporary_.empty()) ::unlink(std::exchange(temporary_, std::string()).c_str());
+  failure_.reset();
+}
+
+void TextFile::RequireInput() const {
+  if (mode_ == Mode::kInput) return;
+  throw IoError(mode_ == Mode::kClosed ? kNotOpen : kNotOpenForInput);
+}
+
+void TextFile::RequireOutput() const {
+  if (mode_ == Mode::kOutput) return;
+  throw IoError(mode_ == Mode::kClosed ? kNotOpen : kNotOpenForOutput);
+}
+
+}  // namespace kolva::app
