@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+#include "app/startup.h"
+
+#include "app/card.h"
+#include "app/textconv.h"
+
+namespace kolva::app {
+namespace {
+
+// The probe program has this long to leave bar.txt behind.
+constexpr std::uint32_t kProbeDelayMs = 1800;
+
+Corrections CorrectionsOf(const Card& card) {
+  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
+          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
+}
+
+void Apply(const Corrections& corrections, Card& card) {
+  card.ZeroCorrection1 = corrections.ZeroCorrection1;
+  card.ZeroCorrection2 = corrections.ZeroCorrection2;
+  card.Gain2Low = corrections.Gain2Low;
+  card.Gain2High = corrections.Gain2High;
+  card.ScaleLow = corrections.ScaleLow;
+  card.ScaleHigh = corrections.ScaleHigh;
+}
+
+// Reads korekcje.txt into the card; the values read before a failing line
+// stay in effect.
+void ReadCorrections(const std::string& path, Card& card) {
+  Corrections corrections = CorrectionsOf(card);
+  try {
+    ReadKorekcjeFile(path, corrections);
+  } catch (...) {
+    Apply(corrections, card);
+    throw;
+  }
+  Apply(corrections, card);
+}
+
+}  // namespace
+
+void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
+                const std::string& folder) {
+  if (launchProbe) launchProbe();
+  card.Delay(kProbeDelayMs);
+  card.BaseAddress = ReadBarFile(folder + "bar.txt");
+  ReadKonfigFile(folder + "konfig.txt", controls,
+                 [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); });
+  ReadCorrections(folder + "korekcje.txt", card);
+  if (IsCardIdentity(card.ReadPort8(card.BaseAddress))) {
+    controls.SetCaption(kCardFoundCaption + HexText(card.BaseAddress, 4));
+  } else {
+    controls.SetCaption(kNoCardCaption);
+    controls.DisableCardButtons();
+  }
+}
+
+}  // namespace kolva::app
