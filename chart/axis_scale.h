@@ -45,12 +45,15 @@ int ValueToPixel(const AxisMapping& mapping, double value);
 // one pixel gives 0.
 double PixelToValue(const AxisMapping& mapping, int pixel);
 
-// One series drawn against an axis, as the range search sees it: its point
-// count and its smallest and largest value along the axis' direction.
+// One active series drawn against an axis, as the axis sees it: its point
+// count, its smallest and largest value along the axis' direction, whether
+// it carries point labels and whether those values are date-times.
 struct AxisSeriesExtent {
   int count = 0;
   double minimum = 0.0;
   double maximum = 0.0;
+  bool textLabels = false;
+  bool dateTime = false;
 };
 
 // The automatic end of a range over the active series drawn against the
