@@ -254,7 +254,11 @@ TEST_F(TextFileTest, DeniedAccessIsCodeFive) {
       {"unwritable folder, by rename",
        [&] { TextFile(locked + "/new.txt").Rewrite(TextFile::Commit::kByRename); }},
   };
-  for (const auto& c : cases) EXPECT_EQ(CodeInChild(DropToUnprivileged, c.operation), 5) << c.what;
+  for (const auto& c : cases) {
+    const int code = CodeInChild(DropToUnprivileged, c.operation);
+    if (code == kSetupRefused) GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(code, 5) << c.what;
+  }
   EXPECT_EQ(ReadBytes(readOnly), "keep\r\n");
   EXPECT_EQ(ReadBytes(openReadOnly), "keep\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(open), {}), 1);
