@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// The kolva program: the main window on the card that KOLVA_CARD chooses.
+// It reads no command line.
+#include <QApplication>
+#include <exception>
+#include <memory>
+
+#include "app/ui/error_box.h"
+#include "app/ui/guard.h"
+#include "app/ui/main_window.h"
+#include "platform/clock.h"
+#include "platform/launcher.h"
+#include "platform/locale_settings.h"
+#include "platform/port_bus.h"
+#include "platform/scan_code_latch.h"
+#include "platform/x11_keyboard_port.h"
+
+int main(int argc, char* argv[]) {
+  using namespace kolva;
+  // Qt sees the program's name only: no argument changes what it does.
+  int qtArgc = argc > 0 ? 1 : 0;
+  QApplication application(qtArgc, argv);
+  platform::SetCurrentLocale(platform::ReadUserLocale());
+
+  platform::SystemClock clock;
+  platform::ScanCodeLatch latch;
+  platform::X11KeyboardPort keyboard(clock, latch);
+  std::unique_ptr<platform::PortBus> bus;
+  try {
+    bus = platform::MakePortBusFromEnvironment(clock);
+  } catch (const std::exception& error) {
+    ui::ShowErrorBox(ui::DisplayText(error.what()));
+    return 1;
+  }
+
+  ui::TForm1 form(
+      {*bus, clock, keyboard, &latch, [] { platform::LaunchProgram("probecard"); }, ""});
+  ui::Form1 = &form;
+  ui::Guarded([&form] { form.FormCreate(); });
+  form.show();
+  return application.exec();
+}

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/control_state.h"
+#include "app/startup.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+class QSlider;
+class QTimer;
+class QToolButton;
+
+namespace kolva::platform {
+class Clock;
+class KeyboardPort;
+class PortBus;
+class ScanCodeLatch;
+}  // namespace kolva::platform
+
+namespace kolva::app {
+class Card;
+}
+
+namespace kolva::ui {
+
+// What the main window works with; all of it must outlive the window.
+struct TForm1Platform {
+  platform::PortBus& bus;
+  platform::Clock& clock;
+  platform::KeyboardPort& keyboard;          // read by the card's busy loops
+  platform::ScanCodeLatch* latch = nullptr;  // fed by the window's key events
+  std::function<void()> launchProbe;         // starts the probe program
+  std::string folder;                        // of the settings files; "" = current
+};
+
+// The operator's panel. Every control carries its layout name as its
+// objectName, sits at its layout position and keeps its layout caption until
+// a handler changes it. Each handler below may raise; when Qt calls it (a
+// signal, a timer, the close) it runs under the one guard, which shows the
+// error box. Code that sets a control whose handler must run sets the widget
+// with its signals blocked and calls the handler itself.
+class TForm1 : public QWidget, public app::ControlState, public app::StartupControls {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(TForm1Platform platform, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Creation: the start-up sequence (probe, delay, the three files, card
+  // detection). Program entry runs it under the guard after setting Form1.
+  void FormCreate();
+  // Close: writes konfig.txt when "Save parameters on exit" is checked.
+  void FormClose();
+
+  void Timer1Timer();
+  void Timer3Timer();
+  void Button1Click();
+  void Button2Click();
+  void il_sredChange();
+  void zeroaChange();
+  void zerobChange();
+  void zakres_loClick();
+  void RadioButton6Click();
+  void SpeedButton1Click();
+  void Edit2Change();
+  // "ACQUISITION  START": runs the action installed by SetAcquisitionRun.
+  void Button3Click();
+  void SetAcquisitionRun(std::function<void()> run) { acquisitionRun_ = std::move(run); }
+
+  app::Card& Card() { return *card_; }
+
+  // app::ControlState
+  int AveragingCount() const override;
+  int Offset1() const override;
+  int Offset2() const override;
+  bool LowRange() const override;
+  bool RawCounts() const override;
+  bool TriggerEnabled() const override;
+  bool TriggerOnHigh() const override;
+  bool TriggerOnLow() const override;
+  std::string IntervalText() const override;
+  std::string LengthText() const override;
+  std::string ResultsFileName() const override;
+  bool ChartResults() const override;
+  void SetLiveReadout(bool on) override;
+  void SetRunButton(const std::string& caption, bool enabled) override;
+  void SetProgress(int position) override;
+
+  // app::KonfigControls / app::StartupControls
+  bool HighRange() const override;
+  void SetOffset1(int position) override;
+  void SetOffset2(int position) override;
+  void SetIntervalText(const std::string& text) override;
+  void SetLengthText(const std::string& text) override;
+  void SetHighRange(bool high) override;
+  void SetTriggerOnHigh(bool onHigh) override;
+  void SetTriggerEnabled(bool enabled) override;
+  void SetChartResults(bool show) override;
+  void SetCaption(const std::string& caption) override;
+  void DisableCardButtons() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildLayout();
+  void BuildReadouts();
+  void BuildAveragingAndOffsets();
+  void BuildButtonsAndEdits();
+  void BuildTriggerAndRange();
+  void BuildCheckBoxesAndLabels();
+  void BuildTimersAndTabOrder();
+  void ConnectHandlers();
+
+  TForm1Platform platform_;
+  std::unique_ptr<app::Card> card_;
+  std::function<void()> acquisitionRun_;
+  bool frameFitted_ = false;
+
+  QLabel* k1_ = nullptr;
+  QLabel* k2_ = nullptr;
+  QSlider* il_sred_ = nullptr;
+  QScrollBar* zeroa_ = nullptr;
+  QScrollBar* zerob_ = nullptr;
+  QPushButton* Button1_ = nullptr;
+  QPushButton* Button2_ = nullptr;
+  QPushButton* Button3_ = nullptr;
+  QLineEdit* Edit2_ = nullptr;
+  QLineEdit* Edit3_ = nullptr;
+  QLineEdit* Edit4_ = nullptr;
+  QCheckBox* CheckBox1_ = nullptr;
+  QCheckBox* CheckBox2_ = nullptr;
+  QCheckBox* CheckBox3_ = nullptr;
+  QCheckBox* bity_ = nullptr;
+  QProgressBar* got_ = nullptr;
+  QGroupBox* RadioGroup1_ = nullptr;
+  QGroupBox* GroupBox1_ = nullptr;
+  QRadioButton* RadioButton1_ = nullptr;
+  QRadioButton* RadioButton2_ = nullptr;
+  QRadioButton* zakres_lo_ = nullptr;
+  QRadioButton* RadioButton6_ = nullptr;
+  QToolButton* SpeedButton1_ = nullptr;
+  QLabel* Label1_ = nullptr;
+  QLabel* Label3_ = nullptr;
+  QLabel* Label10_ = nullptr;
+  QTimer* Timer1_ = nullptr;
+  QTimer* Timer3_ = nullptr;
+};
+
+// The main window's global reference, set by program entry before FormCreate
+// runs and cleared when the window goes.
+extern TForm1* Form1;
+
+}  // namespace kolva::ui
