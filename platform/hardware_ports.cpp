@@ -49,10 +49,10 @@ bool IsUnsafeCardWindow(std::uint16_t first) {
 std::string GrantRefusalText(GrantResult result) {
   switch (result) {
     case GrantResult::kNoCapability:
-      return "kolva: no access to the card's ports: run as root, or give the binary the "
+      return "no access to the card's ports: run as root, or give the binary the "
              "capability with: setcap cap_sys_rawio+p <binary>";
     case GrantResult::kKernelRefused:
-      return "kolva: the kernel refuses port access even with the capability (kernel "
+      return "the kernel refuses port access even with the capability (kernel "
              "lockdown under Secure Boot, or a kernel built without I/O port support)";
     case GrantResult::kGranted:
       break;
@@ -82,7 +82,7 @@ void HardwarePorts::GrantThisThread(std::uint16_t port) {
   const GrantResult result = grant_->Grant(window_, kWindowSize);
   grant_->DropForGood();
   if (result != GrantResult::kGranted) {
-    report_(GrantRefusalText(result));
+    report_("kolva: " + GrantRefusalText(result));
     throw PrivilegedInstruction();
   }
   grantedFor = id_;
