@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "chart/chart_value_list.h"
+#include "chart/color.h"
+#include "chart/geometry.h"
+
+namespace kolva::chart {
+
+class TCustomAxisPanel;
+
+enum THorizAxis : int { aTopAxis, aBottomAxis };
+enum TVertAxis : int { aLeftAxis, aRightAxis };
+
+// What a series tells the series that copy it.
+enum class TSeriesChange { Clear, Add, Delete, Change, Refresh };
+
+// Per-point value marks; kept on every series, drawn by none here.
+struct TSeriesMarks {
+  bool Visible = false;
+  std::vector<TRect> Positions;  // where each mark was last drawn
+};
+
+// The points of one curve: an X list (ascending), a Y list, a colour and an
+// optional label per point, and the notifications that make the chart
+// repaint. The four per-point lists always hold PointCount entries; point
+// labels cost nothing until some point has one.
+class TChartSeries {
+ public:
+  using BeforeAddEvent = std::function<bool(TChartSeries&)>;
+  using AfterAddEvent = std::function<void(TChartSeries&, int)>;
+  using SeriesEvent = std::function<void(TChartSeries&)>;
+  using MarkTextEvent = std::function<void(TChartSeries&, int, std::string&)>;
+  using ClickEvent = std::function<void(TChartSeries&, int, int, int)>;
+
+  explicit TChartSeries(std::string name = {});
+  virtual ~TChartSeries();
+  TChartSeries(const TChartSeries&) = delete;
+  TChartSeries& operator=(const TChartSeries&) = delete;
+
+  // Stores a point where X's order puts it; answers its index, or -1 when
+  // OnBeforeAdd refuses it. Colour clDefault is stored as clAutoColor; an
+  // empty label is stored as no label.
+  int AddPoint(double x, double y, const std::string& label = {}, TColor color = clAutoColor);
+  // Adds a point at x = PointCount.
+  int AddY(double y, const std::string& label = {}, TColor color = clAutoColor);
+  void ClearPoints();
+  void DeletePoint(int index);
+  int PointCount() const { return xValues_->ValueCount(); }
+
+  double XValue(int index) const { return xValues_->Value(index); }
+  double YValue(int index) const { return yValues_->Value(index); }
+  // Never fails: past the end, SeriesColor.
+  TColor PointColor(int index) const;
+  // Never fails: "" past the end or for a point without a label.
+  std::string PointLabel(int index) const;
+  // True when some point has a label.
+  bool HasPointLabels() const;
+  double XMinimum() const { return xValues_->MinimumValue(); }
+  double XMaximum() const { return xValues_->MaximumValue(); }
+  double YMinimum() const { return yValues_->MinimumValue(); }
+  double YMaximum() const { return yValues_->MaximumValue(); }
+
+  TChartValueList& XValues() { return *xValues_; }
+  TChartValueList& YValues() { return *yValues_; }
+  const TChartValueList& XValues() const { return *xValues_; }
+  const TChartValueList& YValues() const { return *yValues_; }
+  const std::vector<TChartValueList*>& ValueLists() const { return valueLists_; }
+  void RegisterValueList(TChartValueList* list) { valueLists_.push_back(list); }
+
+  // Value as text through ValueFormat; percentage of point i of the Y
+  // total through PercentFormat (100 when the total is 0); and the marks'
+  // "<percent> of <total>".
+  std::string ValueToText(double value) const;
+  std::string PercentText(int index) const;
+  std::string PercentOfTotalText(int index) const;
+
+  // Asks the parent chart, if any, to repaint when the message loop runs.
+  void RequestRepaint() const;
+
+  const std::string& Name() const { return name_; }
+  void SetName(const std::string& value) { name_ = value; }
+  TCustomAxisPanel* ParentChart() const { return parentChart_; }
+  // Leaves the old chart's series list and joins the new chart's.
+  void SetParentChart(TCustomAxisPanel* chart);
+
+  bool Active() const { return active_; }
+  void SetActive(bool value) { SetAndRepaint(active_, value); }
+  TColor SeriesColor() const { return seriesColor_; }
+  void SetSeriesColor(TColor value) { SetAndRepaint(seriesColor_, value); }
+  bool ColorEachPoint() const { return colorEachPoint_; }
+  // Turning it off resets every point's stored colour to clAutoColor.
+  void SetColorEachPoint(bool value);
+  bool ShowInLegend() const { return showInLegend_; }
+  void SetShowInLegend(bool value) { SetAndRepaint(showInLegend_, value); }
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& value) { SetAndRepaint(title_, value); }
+  const std::string& ValueFormat() const { return valueFormat_; }
+  void SetValueFormat(const std::string& value) { SetAndRepaint(valueFormat_, value); }
+  const std::string& PercentFormat() const { return percentFormat_; }
+  void SetPercentFormat(const std::string& value) { SetAndRepaint(percentFormat_, value); }
+  THorizAxis HorizAxis() const { return horizAxis_; }
+  void SetHorizAxis(THorizAxis value) { SetAndRepaint(horizAxis_, value); }
+  TVertAxis VertAxis() const { return vertAxis_; }
+  void SetVertAxis(TVertAxis value) { SetAndRepaint(vertAxis_, value); }
+  int Cursor() const { return cursor_; }
+  void SetCursor(int value) { cursor_ = value; }
+  const std::string& ColorSource() const { return colorSource_; }
+  void SetColorSource(const std::string& value);
+  const std::string& XLabelsSource() const { return xLabelsSource_; }
+  void SetXLabelsSource(const std::string& value);
+  bool LimitToVisibleRange() const { return limitToVisibleRange_; }
+  void SetLimitToVisibleRange(bool value) { SetAndRepaint(limitToVisibleRange_, value); }
+  bool DrawBeyondEdge() const { return drawBeyondEdge_; }
+  void SetDrawBeyondEdge(bool value) { SetAndRepaint(drawBeyondEdge_, value); }
+  TSeriesMarks& Marks() { return marks_; }
+  int ZOrder() const { return zOrder_; }
+  void SetZOrder(int value) { zOrder_ = value; }
+
+  int FirstVisibleIndex() const { return firstVisibleIndex_; }
+  int LastVisibleIndex() const { return lastVisibleIndex_; }
+
+  // Series fed from other series. Each source tells this series of its
+  // changes; this series copies its sources' points.
+  void AddDataSource(TChartSeries* source);
+  void RemoveDataSource(TChartSeries* source);
+  const std::vector<TChartSeries*>& DataSources() const { return dataSources_; }
+  void NotifyDependents(TSeriesChange kind, int index);
+  // Clears the series and copies every point of its data sources again.
+  void ReloadFromDataSources();
+
+  // Paint hooks the chart calls in its paint sequence. The base draws
+  // nothing: series kinds override them.
+  virtual void DoBeforeDrawChart() {}
+  // Sets FirstVisibleIndex / LastVisibleIndex; the base makes every point
+  // visible (-1, -1 when empty).
+  virtual void CalcVisibleRange();
+  // Calls DrawPoint for each visible index, ascending.
+  virtual void DrawPoints();
+  virtual void DrawPoint(int /*index*/) {}
+  // Pixels the series wants kept free at the low and high end of its
+  // horizontal or vertical axis.
+  virtual void CalcHorizMargins(int& low, int& high) const { low = high = 0; }
+  virtual void CalcVerticalMargins(int& low, int& high) const { low = high = 0; }
+  // Draws the series' legend symbol in the rectangle (index -1: the series).
+  virtual void LegendSymbol(int /*index*/, const TRect& /*rect*/) {}
+
+  BeforeAddEvent OnBeforeAdd;
+  AfterAddEvent OnAfterAdd;
+  SeriesEvent OnClearValues;
+  MarkTextEvent OnGetMarkText;
+  SeriesEvent BeforeDrawValues;
+  SeriesEvent AfterDrawValues;
+  ClickEvent OnClick;
+  ClickEvent OnDblClick;
+
+  // Bytes the per-point storage holds (values, colours, labels).
+  std::size_t StorageBytes() const;
+
+ protected:
+  void SetVisibleRange(int first, int last) {
+    firstVisibleIndex_ = first;
+    lastVisibleIndex_ = last;
+  }
+
+ private:
+  friend class TCustomAxisPanel;
+  template <typename T>
+  void SetAndRepaint(T& field, const T& value) {
+    if (field == value) return;
+    field = value;
+    RequestRepaint();
+  }
+  void InsertLabel(int index, const std::string& label);
+  void CopyPointFrom(const TChartSeries& source, int index);
+  void OnSourceChanged(TSeriesChange kind, int index);
+  TColor StoredColor(int index) const { return colors_[static_cast<std::size_t>(index)]; }
+
+  std::string name_;
+  bool active_ = true;
+  TColor seriesColor_ = clAutoColor;
+  bool colorEachPoint_ = false;
+  std::vector<TColor> colors_;
+  std::string colorSource_;
+  int cursor_ = 0;
+  std::vector<TChartSeries*> dataSources_;
+  int firstVisibleIndex_ = -1;
+  std::string xLabelsSource_;
+  int lastVisibleIndex_ = -1;
+  std::vector<TChartSeries*> dependents_;
+  TSeriesMarks marks_;
+  TCustomAxisPanel* parentChart_ = nullptr;
+  std::string percentFormat_ = "##0.## %";
+  bool showInLegend_ = true;
+  std::string title_;
+  std::string valueFormat_ = "#,##0.###";
+  std::vector<TChartValueList*> valueLists_;
+  std::unique_ptr<TChartValueList> xValues_;
+  // Empty while no point has a label; otherwise one entry per point, null
+  // for a point without one.
+  std::vector<std::unique_ptr<std::string>> labels_;
+  std::unique_ptr<TChartValueList> yValues_;
+  THorizAxis horizAxis_ = aBottomAxis;
+  TVertAxis vertAxis_ = aLeftAxis;
+  int zOrder_ = 0;
+  bool limitToVisibleRange_ = true;
+  bool drawBeyondEdge_ = false;
+};
+
+}  // namespace kolva::chart
