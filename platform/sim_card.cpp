@@ -77,9 +77,20 @@ std::uint8_t SimCard::Read8(std::uint16_t port) {
 std::uint32_t SimCard::Read32(std::uint16_t port) {
   if (static_cast<std::uint16_t>(port - options_.base) >= 16) return 0xFFFFFFFFu;
   if (!IsCardPort(port, 12)) return 0;
-  const double t = Seconds();
-  int count1 = CountFor(options_.input1.MillivoltsAt(t), highRange_);
-  int count2 = CountFor(options_.input2.MillivoltsAt(t), highRange_);
+  // The signals are a function of the counter: reads within one tick share
+  // their values, which spares the signal arithmetic in back-to-back reads.
+  const std::int64_t ticks = clock_.QueryPerformanceCounter();
+  if (!cached_ || ticks != cachedTicks_ || highRange_ != cachedHighRange_) {
+    const double t =
+        static_cast<double>(ticks) / static_cast<double>(Clock::kCounterTicksPerSecond);
+    cachedCount1_ = CountFor(options_.input1.MillivoltsAt(t), highRange_);
+    cachedCount2_ = CountFor(options_.input2.MillivoltsAt(t), highRange_);
+    cachedTicks_ = ticks;
+    cachedHighRange_ = highRange_;
+    cached_ = true;
+  }
+  int count1 = cachedCount1_;
+  int count2 = cachedCount2_;
   if (options_.noiseCounts > 0) {
     count1 = std::clamp(count1 + NextNoise(), 0, 4095);
     count2 = std::clamp(count2 + NextNoise(), 0, 4095);

@@ -45,6 +45,11 @@ class SimCard : public PortBus {
   Clock& clock_;
   bool highRange_ = false;
   std::uint64_t noiseState_;
+  bool cached_ = false;
+  bool cachedHighRange_ = false;
+  std::int64_t cachedTicks_ = 0;
+  int cachedCount1_ = 0;
+  int cachedCount2_ = 0;
 };
 
 }  // namespace kolva::platform
