@@ -130,6 +130,7 @@ void TForm1::BuildAveragingAndOffsets() {
     bar->setSingleStep(1);
     bar->setPageStep(1);
     bar->setValue(0);
+    bar->setFocusPolicy(Qt::StrongFocus);  // a tab stop, as the layout has it
   }
 }
 
