@@ -81,10 +81,17 @@ void HardwarePorts::GrantThisThread(std::uint16_t port) {
   }
   const GrantResult result = grant_->Grant(window_, kWindowSize);
   grant_->DropForGood();
-  if (result != GrantResult::kGranted) {
+  // Capabilities and port grants are both per thread, and a new thread
+  // inherits both from the thread that creates it. Only a granted thread
+  // gives the capability up, so once a grant has succeeded in this process, a
+  // thread without the capability was created by a granted thread after its
+  // grant and holds the card's ports already.
+  const bool inherited = result == GrantResult::kNoCapability && grantedOnce_;
+  if (result != GrantResult::kGranted && !inherited) {
     report_("kolva: " + GrantRefusalText(result));
     throw PrivilegedInstruction();
   }
+  grantedOnce_ = true;
   grantedFor = id_;
 }
 

@@ -58,7 +58,8 @@ bool IsUnsafeCardWindow(std::uint16_t first);
 // controller (0x60) raise PrivilegedInstruction. A refused grant also writes
 // one line to `report` (stderr by default) saying what to fix.
 // The kernel's grant is per thread: each thread that touches the ports is
-// granted on its first access, and the capability is dropped after it.
+// granted on its first access and gives the capability up after it; a
+// thread created after a grant inherits the ports from its creator.
 class HardwarePorts : public PortBus {
  public:
   using Reporter = std::function<void(const std::string&)>;
@@ -83,6 +84,7 @@ class HardwarePorts : public PortBus {
   std::uint64_t id_;
   std::mutex mutex_;  // guards the window while a thread is granted
   bool windowFixed_ = false;
+  bool grantedOnce_ = false;  // some thread of this process holds the window
   std::uint16_t window_ = 0;
 };
 

@@ -144,6 +144,28 @@ TEST_F(HardwarePortsTest, EachThreadIsGrantedOnItsFirstAccess) {
   EXPECT_EQ(record.drops, 2);
 }
 
+TEST_F(HardwarePortsTest, ThreadsCreatedAfterTheGrantInheritIt) {
+  ports.Read8(0xD800);
+  // The creator has given the capability up: its new thread has none either,
+  // but holds the ports through the creator's grant.
+  record.answer = GrantResult::kNoCapability;
+  std::thread inheriting([&] { EXPECT_NO_THROW(ports.Read8(0xD804)); });
+  inheriting.join();
+  // A kernel refusal is never taken for an inherited grant.
+  record.answer = GrantResult::kKernelRefused;
+  std::thread refused([&] { EXPECT_THROW(ports.Read8(0xD804), PrivilegedInstruction); });
+  refused.join();
+  EXPECT_EQ(record.accessed, (std::vector<std::uint16_t>{0xD800, 0xD804}));
+}
+
+TEST_F(HardwarePortsTest, WithoutAnyGrantNoThreadInherits) {
+  record.answer = GrantResult::kNoCapability;
+  std::thread first([&] { EXPECT_THROW(ports.Read8(0xD800), PrivilegedInstruction); });
+  first.join();
+  EXPECT_THROW(ports.Read8(0xD800), PrivilegedInstruction);
+  EXPECT_TRUE(record.accessed.empty());
+}
+
 bool RawIoIn(cap_flag_t set) {
   cap_t caps = cap_get_proc();
   cap_flag_value_t value = CAP_CLEAR;
