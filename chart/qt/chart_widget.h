@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QWidget>
+#include <exception>
+#include <functional>
+#include <memory>
+
+#include "chart/custom_chart.h"
+#include "chart/qt/qt_chart_canvas.h"
+
+namespace kolva::chart::qt {
+
+// The window that hosts one chart. It owns the chart and its Qt canvas,
+// turns the chart's repaint request into update() (which Qt merges until
+// the event loop runs), paints from the chart's off-screen image without
+// erasing the background first, draws the sunken edge and border around the
+// chart's client area, and discards the image when resized.
+//
+// No exception leaves a Qt event handler: a failure is given to the error
+// handler (the application's error box), or dropped when none is set.
+class ChartWidget : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit ChartWidget(QWidget* parent = nullptr);
+  ~ChartWidget() override;
+
+  TChart& Chart() { return *chart_; }
+  QtChartCanvas& Canvas() { return *canvas_; }
+  void SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
+    onError_ = std::move(handler);
+  }
+  // Paints the whole widget (edge, border and chart) into an image.
+  QImage Grab();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void PaintAll(QPainter& painter);
+  void DrawFrame(QPainter& painter);
+  void Guarded(const std::function<void()>& handler);
+  void SyncBounds();
+
+  QtChartCanvas* canvas_ = nullptr;
+  std::unique_ptr<TChart> chart_;
+  std::function<void(std::exception_ptr)> onError_;
+};
+
+}  // namespace kolva::chart::qt

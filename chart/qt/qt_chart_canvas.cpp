@@ -1,0 +1,388 @@
+// SPDX-License-Identifier: MIT
+#include "chart/qt/qt_chart_canvas.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QPolygon>
+#include <QString>
+#include <array>
+#include <cstdlib>
+#include <span>
+
+namespace kolva::chart::qt {
+namespace {
+
+constexpr QRgb kRgbMask = 0x00FFFFFFu;
+
+// The 16 binary raster operations of a pen on a pixel (24-bit colours).
+QRgb Rop(TPenMode mode, QRgb pen, QRgb dst) {
+  QRgb p = pen & kRgbMask;
+  QRgb d = dst & kRgbMask;
+  QRgb r = 0;
+  switch (mode) {
+    case pmBlack:
+      r = 0;
+      break;
+    case pmWhite:
+      r = kRgbMask;
+      break;
+    case pmNop:
+      r = d;
+      break;
+    case pmNot:
+      r = ~d;
+      break;
+    case pmCopy:
+      r = p;
+      break;
+    case pmNotCopy:
+      r = ~p;
+      break;
+    case pmMergePenNot:
+      r = p | ~d;
+      break;
+    case pmMaskPenNot:
+      r = p & ~d;
+      break;
+    case pmMergeNotPen:
+      r = ~p | d;
+      break;
+    case pmMaskNotPen:
+      r = ~p & d;
+      break;
+    case pmMerge:
+      r = p | d;
+      break;
+    case pmNotMerge:
+      r = ~(p | d);
+      break;
+    case pmMask:
+      r = p & d;
+      break;
+    case pmNotMask:
+      r = ~(p & d);
+      break;
+    case pmXor:
+      r = p ^ d;
+      break;
+    case pmNotXor:
+      r = ~(p ^ d);
+      break;
+  }
+  return 0xFF000000u | (r & kRgbMask);
+}
+
+QPainter::CompositionMode CompositionOf(TPenMode mode) {
+  switch (mode) {
+    case pmXor:
+      return QPainter::RasterOp_SourceXorDestination;
+    case pmNotXor:
+      return QPainter::RasterOp_NotSourceXorDestination;
+    case pmNot:
+      return QPainter::RasterOp_NotDestination;
+    case pmNotCopy:
+      return QPainter::RasterOp_NotSource;
+    case pmMerge:
+      return QPainter::RasterOp_SourceOrDestination;
+    case pmMask:
+      return QPainter::RasterOp_SourceAndDestination;
+    default:
+      return QPainter::CompositionMode_Source;
+  }
+}
+
+// On/off run lengths of the styled one-pixel pens, in pixels.
+std::span<const int> PatternOf(TPenStyle style) {
+  static constexpr std::array<int, 2> kDash = {18, 6};
+  static constexpr std::array<int, 2> kDot = {3, 3};
+  static constexpr std::array<int, 4> kDashDot = {9, 6, 3, 6};
+  static constexpr std::array<int, 6> kDashDotDot = {9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case psDash:
+      return kDash;
+    case psDot:
+      return kDot;
+    case psDashDot:
+      return kDashDot;
+    case psDashDotDot:
+      return kDashDotDot;
+    default:
+      return {};
+  }
+}
+
+Qt::PenStyle QtPenStyle(TPenStyle style) {
+  switch (style) {
+    case psDash:
+      return Qt::DashLine;
+    case psDot:
+      return Qt::DotLine;
+    case psDashDot:
+      return Qt::DashDotLine;
+    case psDashDotDot:
+      return Qt::DashDotDotLine;
+    case psClear:
+      return Qt::NoPen;
+    default:
+      return Qt::SolidLine;
+  }
+}
+
+Qt::BrushStyle QtBrushStyle(TBrushStyle style) {
+  switch (style) {
+    case bsSolid:
+      return Qt::SolidPattern;
+    case bsClear:
+      return Qt::NoBrush;
+    case bsHorizontal:
+      return Qt::HorPattern;
+    case bsVertical:
+      return Qt::VerPattern;
+    case bsFDiagonal:
+      return Qt::FDiagPattern;
+    case bsBDiagonal:
+      return Qt::BDiagPattern;
+    case bsCross:
+      return Qt::CrossPattern;
+    case bsDiagCross:
+      return Qt::DiagCrossPattern;
+  }
+  return Qt::SolidPattern;
+}
+
+QFont QtFont(const TFont& font) {
+  QFont q(QString::fromStdString(font.Name()));
+  q.setPixelSize(std::max(1, std::abs(font.Height())));
+  q.setBold((font.Style() & fsBold) != 0);
+  q.setItalic((font.Style() & fsItalic) != 0);
+  q.setUnderline((font.Style() & fsUnderline) != 0);
+  q.setStrikeOut((font.Style() & fsStrikeOut) != 0);
+  return q;
+}
+
+}  // namespace
+
+QRgb ToQRgb(TColor color) {
+  return qRgb(RedOf(color), GreenOf(color), BlueOf(color));
+}
+
+void QtChartCanvas::CreateBuffer(int width, int height) {
+  buffer_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
+  buffer_.fill(Qt::white);
+  clipped_ = false;
+}
+
+void QtChartCanvas::FreeBuffer() {
+  target_ = nullptr;
+  buffer_ = QImage();
+}
+
+void QtChartCanvas::DrawToBuffer(bool toBuffer) {
+  target_ = toBuffer && !buffer_.isNull() ? &buffer_ : nullptr;
+  clipped_ = false;
+}
+
+void QtChartCanvas::CopyBuffer(TPoint at) {
+  if (window_) window_->drawImage(QPoint(at.X, at.Y), buffer_);
+}
+
+int QtChartCanvas::DeviceWidth() const {
+  return target_ ? target_->width() : 0;
+}
+int QtChartCanvas::DeviceHeight() const {
+  return target_ ? target_->height() : 0;
+}
+
+void QtChartCanvas::DoClipToRect(const TRect& r) {
+  clip_ = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+  clipped_ = true;
+}
+
+QRect QtChartCanvas::ClipArea() const {
+  if (!target_) return {};
+  QRect all = target_->rect();
+  return clipped_ ? all.intersected(clip_) : all;
+}
+
+void QtChartCanvas::Plot(int x, int y) {
+  if (!ClipArea().contains(x, y)) return;
+  auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
+  line[x] = Rop(Pen().Mode(), ToQRgb(Pen().Color()), line[x]);
+}
+
+// Advances the pen's style pattern by one pixel; answers whether it is on.
+bool QtChartCanvas::PatternOn() {
+  std::span<const int> pattern = PatternOf(Pen().Style());
+  if (pattern.empty()) return true;
+  int period = 0;
+  for (int run : pattern) period += run;
+  int at = patternStep_++ % period;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (at < pattern[i]) return i % 2 == 0;
+    at -= pattern[i];
+  }
+  return true;
+}
+
+// Bresenham from (x0, y0) towards (x1, y1), the end pixel left out.
+void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
+  int dx = std::abs(x1 - x0);
+  int dy = std::abs(y1 - y0);
+  int sx = x0 < x1 ? 1 : -1;
+  int sy = y0 < y1 ? 1 : -1;
+  int err = dx - dy;
+  int x = x0;
+  int y = y0;
+  while (x != x1 || y != y1) {
+    if (PatternOn()) Plot(x, y);
+    int e2 = 2 * err;
+    if (e2 > -dy) {
+      err -= dy;
+      x += sx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void QtChartCanvas::DoMoveTo(int x, int y) {
+  penX_ = x;
+  penY_ = y;
+  patternStep_ = 0;
+}
+
+void QtChartCanvas::DoLineTo(int x, int y) {
+  if (target_ && Pen().Style() != psClear) {
+    if (Pen().Width() <= 1) {
+      OnePixelLine(penX_, penY_, x, y);
+    } else {
+      int x0 = penX_;
+      int y0 = penY_;
+      WithPainter([&](QPainter& p) { p.drawLine(x0, y0, x, y); }, true, false);
+    }
+  }
+  penX_ = x;
+  penY_ = y;
+}
+
+void QtChartCanvas::FillPixels(const QRect& area, QRgb color) {
+  QRect r = area.intersected(ClipArea());
+  for (int y = r.top(); y <= r.bottom(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
+    for (int x = r.left(); x <= r.right(); ++x) line[x] = color;
+  }
+}
+
+void QtChartCanvas::DoFillRect(const TRect& r) {
+  if (!target_ || r.Right <= r.Left || r.Bottom <= r.Top) return;
+  QRect area(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
+  if (Brush().Style() == bsSolid) {
+    FillPixels(area, ToQRgb(Brush().Color()));
+  } else if (Brush().Style() != bsClear) {
+    if (BackgroundMode() == kBackModeOpaque) FillPixels(area, ToQRgb(BackgroundColor()));
+    WithPainter([&](QPainter& p) { p.fillRect(area, p.brush()); }, false, true);
+  }
+}
+
+void QtChartCanvas::DoRectangle(int x0, int y0, int x1, int y1) {
+  if (!target_ || x1 <= x0 || y1 <= y0) return;
+  DoFillRect(TRect{x0, y0, x1, y1});
+  if (Pen().Style() == psClear) return;
+  // Each outline pixel once, ring by ring inwards for wider pens, so a
+  // not-xor outline drawn twice restores every pixel.
+  int rings = std::max(1, Pen().Width());
+  for (int i = 0; i < rings && x0 + i < x1 - i && y0 + i < y1 - i; ++i) {
+    int l = x0 + i, t = y0 + i, r = x1 - 1 - i, b = y1 - 1 - i;
+    patternStep_ = 0;
+    for (int x = l; x <= r; ++x)
+      if (PatternOn()) Plot(x, t);
+    for (int y = t + 1; y <= b; ++y)
+      if (PatternOn()) Plot(r, y);
+    if (b > t)
+      for (int x = r - 1; x >= l; --x)
+        if (PatternOn()) Plot(x, b);
+    if (r > l)
+      for (int y = b - 1; y > t; --y)
+        if (PatternOn()) Plot(l, y);
+  }
+}
+
+void QtChartCanvas::DoPolyline(std::span<const TPoint> points) {
+  if (points.empty()) return;
+  int keepX = penX_;
+  int keepY = penY_;
+  DoMoveTo(points[0].X, points[0].Y);
+  for (std::size_t i = 1; i < points.size(); ++i) DoLineTo(points[i].X, points[i].Y);
+  penX_ = keepX;
+  penY_ = keepY;
+}
+
+void QtChartCanvas::DoPolygon(std::span<const TPoint> points) {
+  if (!target_ || points.empty()) return;
+  QPolygon polygon;
+  for (const TPoint& pt : points) polygon << QPoint(pt.X, pt.Y);
+  WithPainter([&](QPainter& p) { p.drawPolygon(polygon); }, true, true);
+}
+
+void QtChartCanvas::DoEllipse(int x0, int y0, int x1, int y1) {
+  if (!target_) return;
+  WithPainter([&](QPainter& p) { p.drawEllipse(QRect(x0, y0, x1 - x0 - 1, y1 - y0 - 1)); }, true,
+              true);
+}
+
+void QtChartCanvas::WithPainter(const std::function<void(QPainter&)>& draw, bool usePen,
+                                bool useBrush) {
+  QPainter p(target_);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  p.setClipRect(ClipArea());
+  if (usePen && Pen().Style() != psClear) {
+    QPen pen(QColor(ToQRgb(Pen().Color())), std::max(1, Pen().Width()), QtPenStyle(Pen().Style()),
+             Qt::FlatCap, Qt::MiterJoin);
+    p.setPen(pen);
+  } else {
+    p.setPen(Qt::NoPen);
+  }
+  if (useBrush) {
+    p.setBrush(QBrush(QColor(ToQRgb(Brush().Color())), QtBrushStyle(Brush().Style())));
+  } else {
+    p.setBrush(Qt::NoBrush);
+  }
+  p.setCompositionMode(CompositionOf(Pen().Mode()));
+  draw(p);
+}
+
+void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
+  if (!target_ || text.empty()) return;
+  QFont font = QtFont(Font());
+  QFontMetrics metrics(font);
+  QString qtext = QString::fromStdString(text);
+  int width = metrics.horizontalAdvance(qtext);
+  unsigned align = TextAlign();
+  if ((align & kTextAlignHorizontalMask) == kTextAlignCenter)
+    x -= width / 2;
+  else if ((align & kTextAlignHorizontalMask) == kTextAlignRight)
+    x -= width;
+  if ((align & kTextAlignVerticalMask) == kTextAlignBaseline)
+    y -= metrics.ascent();
+  else if ((align & kTextAlignVerticalMask) == kTextAlignBottom)
+    y -= metrics.height();
+  QPainter p(target_);
+  p.setClipRect(ClipArea());
+  if (BackgroundMode() == kBackModeOpaque)
+    p.fillRect(QRect(x, y, width, metrics.height()), QColor(ToQRgb(BackgroundColor())));
+  p.setFont(font);
+  p.setPen(QColor(ToQRgb(Font().Color())));
+  p.drawText(QPoint(x, y + metrics.ascent()), qtext);
+}
+
+int QtChartCanvas::DoTextWidth(const std::string& text) const {
+  return QFontMetrics(QtFont(Font())).horizontalAdvance(QString::fromStdString(text));
+}
+
+int QtChartCanvas::DoTextHeight(const std::string&) const {
+  return QFontMetrics(QtFont(Font())).height();
+}
+
+}  // namespace kolva::chart::qt
