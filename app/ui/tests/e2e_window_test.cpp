@@ -102,7 +102,7 @@ class XConnection {
         xcb_intern_atom_reply(connection_, xcb_intern_atom(connection_, 0, std::strlen(name), name),
                               nullptr),
         &std::free);
-    return reply ? reply->atom : XCB_ATOM_NONE;
+    return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
   }
 
   std::string Title(xcb_window_t window) {
