@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/acquisition_run.h"
+#include "app/card.h"
+#include "fake_controls.h"
+#include "platform/sim_card.h"
+#include "platform/tests/fake_clock.h"
+#include "platform/tests/fake_keyboard.h"
+#include "results_chart_fake.h"
+
+namespace kolva::app::testing {
+
+namespace fs = std::filesystem;
+
+// The panel, with every caption, enabled state and progress value a run
+// writes kept in order.
+class RecordingControls : public FakeControls {
+ public:
+  std::vector<std::pair<std::string, bool>> buttonHistory;
+  std::vector<int> progressHistory;
+
+  void SetRunButton(const std::string& caption, bool enabled) override {
+    FakeControls::SetRunButton(caption, enabled);
+    buttonHistory.emplace_back(caption, enabled);
+  }
+  void SetProgress(int position) override {
+    FakeControls::SetProgress(position);
+    progressHistory.push_back(position);
+  }
+};
+
+// The results file's pieces, put together from the format's own rules.
+inline std::string FileLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+inline std::vector<std::string> HeaderLines(const std::string& date, const std::string& time,
+                                            const std::string& interval,
+                                            const std::string& length) {
+  return {"Date of the measurement - " + date,
+          "Time of the measurement - " + time,
+          " ",
+          " ",
+          "Time between samples in seconds - " + interval,
+          " ",
+          "Measurement lenth in minutes - " + length,
+          " ",
+          " ",
+          "NR of the sample    INP1     INP2     TIME BASE",
+          " "};
+}
+
+inline std::string DataLineOf(const std::string& number, const std::string& input1,
+                              const std::string& input2, const std::string& time) {
+  return number + std::string(14, ' ') + input1 + std::string(4, ' ') + input2 +
+         std::string(9, ' ') + time;
+}
+
+inline std::string ReadWholeFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The card whose calibration and signals make the readings exact binary
+// fractions, worked out by hand:
+//   LOW (ScaleLow 366.2109375, Gain2Low 0.75): input 1 at +100 counts reads
+//     100 * 366.2109375 / 1000 = 36.62109375 mV; input 2 at -200 counts reads
+//     -150 * 366.2109375 / 1000 = -54.931640625 mV.
+//   HIGH (ScaleHigh 3906.25, Gain2High 2): the same inputs (36.62109375 mV and
+//     -73.2421875 mV) convert to +9 and -19 counts (9.375 and -18.75 rounded),
+//     reading 9 * 3906.25 / 10 / 100 = 35.15625 mV and -38 * 3906.25 / 1000 =
+//     -148.4375 mV.
+// The run and the simulated card have clocks of their own, so that the
+// card's conversions never move the run's schedule.
+class RunFixture : public ::testing::Test {
+ protected:
+  static constexpr std::uint16_t kBase = 0x300;
+  static constexpr double kInput1Mv = 36.62109375;  // +100 counts LOW
+  static constexpr double kInput2Mv = -73.2421875;  // -200 counts LOW
+
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    folder = fs::temp_directory_path() / ("kolva_run_" + std::to_string(::getpid()) + "_" + name);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    resultsPath = folder / "results.txt";
+    controls.resultsFileName = resultsPath.string();
+    controls.averagingCount = 1;
+    controls.lowRange = true;
+
+    options.base = kBase;
+    options.input1.offsetMv = kInput1Mv;
+    options.input2.offsetMv = kInput2Mv;
+  }
+
+  void TearDown() override { fs::remove_all(folder); }
+
+  // Builds the card from `options`, with the calibration above.
+  Card& MakeCard() {
+    sim = std::make_unique<platform::SimCard>(options, signalClock);
+    card = std::make_unique<Card>(*sim, runClock, keyboard, controls);
+    card->BaseAddress = kBase;
+    card->ScaleLow = 366.2109375f;
+    card->ScaleHigh = 3906.25f;
+    card->Gain2Low = 0.75f;
+    card->Gain2High = 2.0f;
+    card->WritePort32(kBase, controls.lowRange ? Card::kRangeLow : Card::kRangeHigh);
+    return *card;
+  }
+
+  std::unique_ptr<AcquisitionRun> MakeRun(bool withChart = true) {
+    if (!card) MakeCard();
+    return std::make_unique<AcquisitionRun>(
+        *card, runClock, controls, withChart ? &chart : nullptr,
+        [this] {
+          ++pumps;
+          if (onPump) onPump();
+        },
+        [this] {
+          const DateTime t = wallTimes.at(std::min(wallReads, wallTimes.size() - 1));
+          ++wallReads;
+          return t;
+        });
+  }
+
+  // The S key goes down at the n-th read of the keyboard port and stays.
+  void PressStopAtRead(int n) {
+    keyboard.onRead = [n](platform::FakeKeyboard& k) {
+      if (k.reads + 1 >= n) k.scanCode = Card::kStopScanCode;
+    };
+  }
+
+  // The run's counter reads give these values in turn (the first is the
+  // start of sampling when no trigger wait reads the counter), the last one
+  // for ever after; the tick count follows the counter.
+  void ScriptCounter(std::vector<std::int64_t> values) {
+    runClock.step = 0;
+    runClock.onRead = [values = std::move(values)](platform::FakeClock& c) {
+      const auto i = static_cast<std::size_t>(c.counterReads);
+      c.counter = values[std::min(i, values.size() - 1)];
+    };
+  }
+
+  fs::path folder;
+  fs::path resultsPath;
+  platform::FakeClock runClock;
+  platform::FakeClock signalClock;
+  platform::FakeKeyboard keyboard;
+  platform::SimCardOptions options;
+  RecordingControls controls;
+  FakeResultsChart chart;
+  std::unique_ptr<platform::SimCard> sim;
+  std::unique_ptr<Card> card;
+  std::vector<DateTime> wallTimes{DateTime{2026, 3, 7, 23, 59, 59, 900}};
+  std::size_t wallReads = 0;
+  int pumps = 0;
+  std::function<void()> onPump;
+};
+
+}  // namespace kolva::app::testing

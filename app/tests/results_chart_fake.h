@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/results_chart.h"
+
+namespace kolva::app {
+
+// Records what a run does to the chart window, in order.
+class FakeResultsChart : public ResultsChart {
+ public:
+  struct Point {
+    int series;
+    long double x;
+    float y;
+    std::uint32_t color;
+  };
+
+  std::vector<std::string> calls;  // "Show", "ClearPoints 0", "AddPoint 1", ...
+  std::vector<Point> points;
+  // Runs after each call is noted.
+  std::function<void(const std::string& call)> onCall;
+
+  void Show() override { Note("Show"); }
+  void ClearPoints(int series) override { Note("ClearPoints " + std::to_string(series)); }
+  void AddPoint(int series, long double x, float y, std::uint32_t color) override {
+    points.push_back({series, x, y, color});
+    Note("AddPoint " + std::to_string(series));
+  }
+
+ private:
+  void Note(const std::string& call) {
+    calls.push_back(call);
+    if (onCall) onCall(call);
+  }
+};
+
+}  // namespace kolva::app
