@@ -86,16 +86,6 @@ void ChartWidget::paintEvent(QPaintEvent*) {
   });
 }
 
-QImage ChartWidget::Grab() {
-  QImage image(size(), QImage::Format_RGB32);
-  image.fill(Qt::black);
-  Guarded([&] {
-    QPainter painter(&image);
-    PaintAll(painter);
-  });
-  return image;
-}
-
 void ChartWidget::resizeEvent(QResizeEvent*) {
   Guarded([this] { SyncBounds(); });
 }

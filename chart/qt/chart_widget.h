@@ -31,8 +31,9 @@ class ChartWidget : public QWidget {
   void SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
     onError_ = std::move(handler);
   }
-  // Paints the whole widget (edge, border and chart) into an image.
-  QImage Grab();
+  // Gives the chart the widget's position and size now; Qt delivers the
+  // resize of a hidden widget only when it is shown.
+  void SyncBounds();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -44,7 +45,6 @@ class ChartWidget : public QWidget {
   void PaintAll(QPainter& painter);
   void DrawFrame(QPainter& painter);
   void Guarded(const std::function<void()>& handler);
-  void SyncBounds();
 
   QtChartCanvas* canvas_ = nullptr;
   std::unique_ptr<TChart> chart_;

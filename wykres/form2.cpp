@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: MIT
+#include "wykres/form2.h"
+
+#include <QFont>
+#include <QPalette>
+#include <QVBoxLayout>
+
+#include "app/textconv.h"
+#include "chart/number_format.h"
+
+namespace kolva::wykres {
+namespace {
+
+using namespace kolva::chart;
+
+const char* const kTitleLine =
+    "Press mouse left button, draw down to zoom, up to redraw,  right button to pan ";
+const char* const kFootLine = "RED  -  INPUT 1      WHITE  -  INPUT 2 ";
+
+void SetTitleFont(TFont& font, TColor color, TFontStyles style) {
+  font.SetName("Arial");
+  font.SetHeight(-13);
+  font.SetColor(color);
+  font.SetStyle(style);
+  font.SetCharset(DEFAULT_CHARSET);
+}
+
+}  // namespace
+
+TForm2::TForm2(QWidget* parent) : QWidget(parent) {
+  // The chart's value texts use the application's picture formatter.
+  SetPatternFormatter([](const std::string& pattern, long double value) {
+    return app::FloatPatternText(pattern, value);
+  });
+  setWindowTitle("WYKRES");
+  QFont font("MS Sans Serif");
+  font.setPixelSize(11);
+  setFont(font);
+  QPalette palette = this->palette();
+  palette.setColor(QPalette::Window, QColor(qt::ToQRgb(clBtnFace)));
+  setPalette(palette);
+  move(kLeft, kTop);
+  resize(kClientWidth, kClientHeight);
+
+  chart1_ = new qt::ChartWidget(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(chart1_);
+  chart1_->setGeometry(0, 0, kClientWidth, kClientHeight);
+  chart1_->SyncBounds();
+  LoadChart1();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::LoadChart1() {
+  TChart& chart = Chart1();
+  chart.BeginLoading();
+  chart.SetColor(clTeal);
+  chart.SetBevelOuter(bvLowered);
+  chart.SetBevelWidth(4);
+  chart.SetBevelInner(bvNone);
+  chart.SetBorderWidth(1);
+  chart.SetBorderStyle(bsSingle);
+  chart.SetView3D(false);
+  chart.SetView3DWalls(false);
+  chart.BackWall().Brush().SetStyle(bsClear);
+  chart.Title().SetText({kTitleLine});
+  SetTitleFont(chart.Title().Font(), clBlue, 0);
+  chart.Foot().SetText({kFootLine});
+  SetTitleFont(chart.Foot().Font(), clSilver, fsItalic);
+  chart.BottomAxis().Title().SetCaption("t[s]");
+  chart.Legend().SetLegendStyle(lsLastValues);
+  series1_ = std::make_unique<TLineSeries>("Series1");
+  series2_ = std::make_unique<TLineSeries>("Series2");
+  LoadSeries(*series1_, clRed);
+  LoadSeries(*series2_, clGreen);
+  chart.EndLoading();
+}
+
+void TForm2::LoadSeries(TLineSeries& series, TColor color) {
+  series.Marks().Visible = false;
+  series.SetSeriesColor(color);
+  series.XValues().SetName("X");
+  series.XValues().SetOrder(loAscending);
+  series.XValues().SetDateTime(false);
+  series.XValues().SetMultiplier(1.0);
+  series.YValues().SetName("Y");
+  series.YValues().SetOrder(loNone);
+  series.YValues().SetDateTime(false);
+  series.YValues().SetMultiplier(1.0);
+  series.SetParentChart(&Chart1());
+}
+
+}  // namespace kolva::wykres
