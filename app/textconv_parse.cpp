@@ -87,6 +87,33 @@ bool SlowValue(const DecimalText& d, long double& value) {
   return std::isfinite(value);
 }
 
+// Reads a run of digits at i into d: leading zeros only move the point, the
+// first 19 significant digits form the mantissa. Returns the run.
+std::string_view ReadDigits(std::string_view text, std::size_t& i, bool afterPoint,
+                            DecimalText& d) {
+  const std::size_t start = i;
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
+    if (afterPoint) --d.exponent;
+    if (d.digitCount == 0 && text[i] == '0') continue;
+    if (d.digitCount < kMaxFastDigits) d.mantissa = d.mantissa * 10 + (text[i] - '0');
+    ++d.digitCount;
+  }
+  return text.substr(start, i - start);
+}
+
+// Reads the exponent after "E": an optional sign and at least one digit.
+bool ReadExponent(std::string_view text, std::size_t& i, DecimalText& d) {
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i >= text.size() || !IsDigit(text[i])) return false;
+  int e = 0;
+  for (; i < text.size() && IsDigit(text[i]); ++i)
+    e = std::min(e * 10 + (text[i] - '0'), kExponentClamp);
+  d.written = negative ? -e : e;
+  d.exponent += d.written;
+  return true;
+}
+
 }  // namespace
 
 std::int32_t ParseInt(std::string_view text) {
@@ -126,38 +153,16 @@ long double ParseFloat(std::string_view text) {
   bool negative = false;
   if (i < n && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   DecimalText d;
-  auto readDigits = [&](bool afterPoint) {
-    const std::size_t start = i;
-    for (; i < n && IsDigit(text[i]); ++i) {
-      if (d.digitCount == 0 && text[i] == '0') {
-        if (afterPoint) --d.exponent;
-        continue;
-      }
-      if (d.digitCount < kMaxFastDigits) d.mantissa = d.mantissa * 10 + (text[i] - '0');
-      ++d.digitCount;
-      if (afterPoint) --d.exponent;
-    }
-    return text.substr(start, i - start);
-  };
-  d.whole = readDigits(false);
+  d.whole = ReadDigits(text, i, false, d);
   bool point = false;
   if (i < n && text[i] == separator) {
     point = true;
     ++i;
-    d.fraction = readDigits(true);
+    d.fraction = ReadDigits(text, i, true, d);
   }
   if (d.whole.empty() && d.fraction.empty() && !point) NotFloat(text);
   if (d.digitCount > kMaxFastDigits) d.exponent += d.digitCount - kMaxFastDigits;
-  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-    ++i;
-    bool negativeExponent = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) negativeExponent = text[i++] == '-';
-    if (i >= n || !IsDigit(text[i])) NotFloat(text);
-    int e = 0;
-    for (; i < n && IsDigit(text[i]); ++i) e = std::min(e * 10 + (text[i] - '0'), kExponentClamp);
-    d.written = negativeExponent ? -e : e;
-    d.exponent += d.written;
-  }
+  if (i < n && (text[i] == 'E' || text[i] == 'e') && !ReadExponent(text, ++i, d)) NotFloat(text);
   while (i < n && text[i] == ' ') ++i;
   if (i != n) NotFloat(text);
   long double value = 0;
