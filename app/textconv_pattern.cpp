@@ -202,10 +202,11 @@ class Writer {
 
   void WriteWhole(int from, int to) {
     const int count = static_cast<int>(laid_.whole.size());
+    const bool grouped = s_.thousands && !s_.scientific;  // a mantissa is never grouped
     for (int j = from; j < to; ++j) {
       out_ += laid_.whole[static_cast<std::size_t>(j)];
       const int remaining = count - 1 - j;
-      if (s_.thousands && remaining > 0 && remaining % 3 == 0) out_ += locale_.thousandSeparator;
+      if (grouped && remaining > 0 && remaining % 3 == 0) out_ += locale_.thousandSeparator;
     }
   }
 

@@ -81,8 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PatternCase{"##0.0E+0", 12345.0L, "123.5E+2", "123,5E+2"},
                       PatternCase{"0.0E+0", 1e25L, "1.0E+25", "1,0E+25"},
                       PatternCase{"0.0E+0", -1e25L, "-1.0E+25", "-1,0E+25"},
-                      PatternCase{"0E+", 5.0L, "5E+",
-                                  "5E+"}));  // no "0" after the sign: plain text
+                      PatternCase{"#,##0.0E+0", 12345.0L, "1234.5E+1", "1234,5E+1"},
+                      // No "0" after the sign: plain text.
+                      PatternCase{"0E+", 5.0L, "5E+", "5E+"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Sections, FloatPatternTextTest,
