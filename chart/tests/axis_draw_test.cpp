@@ -204,7 +204,7 @@ TEST_F(AxisDrawTest, LabelsSeparationZeroSkipsTheStepSearch) {
   EXPECT_EQ(texts.front().text, "0.45");
   EXPECT_EQ(texts.back().text, "0");
 
-  // Without separation the span rule gives 1e-12, and the guard then
+  // Without separation a span under 1 starts (and stays) at 1e-12; the guard then
   // suppresses every label, tick and grid line.
   bottom.SetLabelsSeparation(0);
   LayOutAndDraw(bottom, {10, 20, 410, 338});
