@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+#include "app/ui/results_chart_adapter.h"
+
+#include "wykres/form2.h"
+
+namespace kolva::ui {
+
+void ResultsChartAdapter::Show() {
+  if (form_.isVisible()) {
+    form_.raise();
+  } else {
+    form_.show();
+  }
+}
+
+void ResultsChartAdapter::ClearPoints(int series) {
+  Series(series).ClearPoints();
+}
+
+void ResultsChartAdapter::AddPoint(int series, long double x, float y, std::uint32_t color) {
+  Series(series).AddPoint(static_cast<double>(x), static_cast<double>(y), {},
+                          static_cast<chart::TColor>(color));
+}
+
+chart::TChartSeries& ResultsChartAdapter::Series(int index) {
+  return *form_.Chart1().Series(index);
+}
+
+}  // namespace kolva::ui
