@@ -45,10 +45,25 @@ case "${1:-}" in
       --parallel "$(nproc)"
     ;;
   run)
+    # Faces of the widths the main window's layout was drawn with.
+    packages+=(fonts-liberation)
     install_missing
     build
-    echo "dev.sh: the main window is not built yet; 'run' will start kolva once it is." >&2
-    exit 1
+    bin=$(realpath "${BUILD_DIR:-build}")/app/ui
+    # A demo working folder: bar.txt from the probe, the operator's konfig.txt
+    # (kept once written), and a korekcje.txt whose scales turn the simulated
+    # card's counts into true millivolts (750 mV and 8000 mV per 2048 counts).
+    mkdir -p demo && cd demo
+    sep=$(locale decimal_point 2>/dev/null || echo .)
+    [ -n "$sep" ] || sep=.
+    rm -f bar.txt
+    KOLVA_CARD=sim "$bin/probecard"
+    [ -f konfig.txt ] ||
+      printf '0\r\n0\r\n0%s001\r\n0%s1\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n' "$sep" "$sep" >konfig.txt
+    printf '0\r\n0\r\n1\r\n1\r\n366%s2109375\r\n3906%s25\r\n' "$sep" "$sep" >korekcje.txt
+    # A sine on input 1, a triangle on input 2, a trigger toggling every 2 s.
+    export KOLVA_CARD=sim,in1=sine:500mV:0.2Hz,in2=triangle:300mV:0.1Hz:-100mV,trigger=square:4s
+    exec "$bin/kolva"
     ;;
   *)
     echo "usage: bash dev.sh test|run|build" >&2

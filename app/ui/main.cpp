@@ -14,6 +14,7 @@
 #include "platform/port_bus.h"
 #include "platform/scan_code_latch.h"
 #include "platform/x11_keyboard_port.h"
+#include "wykres/form2.h"
 
 int main(int argc, char* argv[]) {
   using namespace kolva;
@@ -37,6 +38,8 @@ int main(int argc, char* argv[]) {
       {*bus, clock, keyboard, &latch, [] { platform::LaunchProgram("probecard"); }, ""});
   ui::Form1 = &form;
   ui::Guarded([&form] { form.FormCreate(); });
+  // The chart window, hidden until a run shows it.
+  wykres::TForm2 chart;
   form.show();
   return application.exec();
 }

@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, EnterStartsThePanelAndTheSKeyReachesTheLatch) {
   form.show();
   Control<QLineEdit>("Edit3")->setFocus();
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-  QCoreApplication::sendEvent(&form, &enter);
+  QCoreApplication::sendEvent(Control<QLineEdit>("Edit3"), &enter);
   EXPECT_TRUE(Control<QTimer>("Timer1")->isActive());
   QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
   QCoreApplication::sendEvent(&form, &press);
