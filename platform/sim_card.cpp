@@ -63,8 +63,10 @@ double SimCard::Seconds() {
 }
 
 int SimCard::NextNoise() {
+  // The top 32 random bits scaled to 0..span-1: a multiply, not a division.
   const std::uint64_t span = 2u * static_cast<std::uint64_t>(options_.noiseCounts) + 1u;
-  return static_cast<int>(NextRandom(noiseState_) % span) - options_.noiseCounts;
+  const std::uint64_t pick = ((NextRandom(noiseState_) >> 32) * span) >> 32;
+  return static_cast<int>(pick) - options_.noiseCounts;
 }
 
 std::uint8_t SimCard::Read8(std::uint16_t port) {
