@@ -23,6 +23,12 @@ bool TChartCanvas3D::ReuseBuffer(TPoint at) {
   return true;
 }
 
+bool TChartCanvas3D::BeginImageDrawing() {
+  if (bufferDirty_ || !buffered_ || !HasBuffer()) return false;
+  DrawToBuffer(true);
+  return true;
+}
+
 void TChartCanvas3D::CopyBufferToWindow(TPoint at) {
   if (buffered_ && HasBuffer()) {
     CopyBuffer(at);

@@ -30,6 +30,12 @@ class TChartCanvas3D : public TCanvas3D {
   // the canvas invalidates itself.
   void SetMonochrome(bool value);
   bool Is3D() const { return is3D_; }
+  // Between two paints, sends the primitives to the off-screen image when it
+  // holds a current picture (buffered, created, not stale), for drawing over
+  // it such as the zoom band; answers whether it did. EndImageDrawing sends
+  // them back to the window.
+  bool BeginImageDrawing();
+  void EndImageDrawing() { DrawToBuffer(false); }
   const TView3DOptions* View3DOptions() const { return options_; }
 
  protected:
