@@ -1,15 +1,18 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "chart/chart_pen.h"
 #include "chart/chart_title.h"
 #include "chart/geometry.h"
+#include "chart/legend_layout.h"
 
 namespace kolva::chart {
 
-class TCustomAxisPanel;
-
-enum TLegendAlignment : int { laLeft, laRight, laTop, laBottom };
+class TCustomChart;
+class TChartSeries;
 enum TLegendStyle : int { lsAuto, lsSeries, lsValues, lsLastValues };
 enum TLegendTextStyle : int {
   ltsPlain,
@@ -25,7 +28,11 @@ enum TLegendTextStyle : int {
 // checked first and raise LegendException, keeping the old value.
 class TChartLegend : public TChartFontObject {
  public:
-  explicit TChartLegend(TCustomAxisPanel& chart);
+  using GetTextEvent = std::function<void(TCustomChart&, TLegendStyle, int, std::string&)>;
+  using GetPosEvent = std::function<void(TCustomChart&, int, int&, int&, int&)>;
+  using GetRectEvent = std::function<void(TCustomChart&, TRect&)>;
+
+  explicit TChartLegend(TCustomChart& chart);
 
   TLegendAlignment Alignment() const { return alignment_; }
   void SetAlignment(TLegendAlignment value) { Store(alignment_, value); }
@@ -61,14 +68,47 @@ class TChartLegend : public TChartFontObject {
   // LegendStyle with lsAuto resolved: lsValues for fewer than two active
   // series, lsSeries otherwise.
   TLegendStyle EffectiveLegendStyle() const;
-  bool Vertical() const { return alignment_ == laLeft || alignment_ == laRight; }
+  bool Vertical() const { return IsVerticalLegend(alignment_); }
 
-  // State of the last drawing: symbol width and the box without its frame.
+  // The number of items: series (lsSeries, lsLastValues) that are active
+  // and shown in the legend, or points of the first active series
+  // (lsValues), less FirstValue; never below 0.
+  int LegendItemCount() const;
+  // Item i, counted from 0 with FirstValue included, through
+  // OnGetLegendText. lsLastValues shows the last point of the i-th series
+  // that is active and shown in the legend, the series its symbol draws.
+  std::string LegendItemText(int i) const;
+  // Point v of the series as TextStyle composes it; "" for v = -1.
+  std::string FormattedValueText(const TChartSeries& series, int v) const;
+  // The widest of items FirstValue .. FirstValue + n - 1 in the canvas'
+  // current font (n = -1: all items); 0 for none.
+  int MaxLegendTextWidth(int n) const;
+  // Rows (vertical legend) or columns that fit from pos in steps of size.
+  int LegendRowsThatFit(int pos, int size) const;
+
+  // Draws the legend on the chart's canvas and takes its strip and the gap
+  // off the chart's ChartRect. The chart calls it only while the legend is
+  // visible and some series is active.
+  void DrawLegend();
+
+  // The chart's legend events (unassigned in the chart window).
+  GetTextEvent OnGetLegendText;
+  GetPosEvent OnGetLegendPos;
+  GetRectEvent OnGetLegendRect;
+
+  // State of the last drawing: symbol width and the box without its
+  // frame, kept for the chart's mouse handling.
   int ColorBoxWidth = 0;
   TRect LegendRect;
 
  private:
-  TCustomAxisPanel& axisPanel_;
+  TChartSeries* ShownSeries(int n) const;
+  void DrawBox();
+  void DrawItems(const LegendGeometry& g, int fontHeight);
+  void DrawItem(const LegendGeometry& g, int fontHeight, int index, int p);
+  void DrawSymbol(int index, const TRect& rect);
+
+  TCustomChart& chart_;
   TLegendAlignment alignment_ = laRight;
   TColor color_ = clWhite;
   int colorWidth_ = 12;

@@ -71,6 +71,10 @@ void TCustomChart::DrawTitlesAndLegend() {
   if (legendShown && !legend_->Vertical()) DrawLegend();
 }
 
+void TCustomChart::DrawLegend() {
+  legend_->DrawLegend();
+}
+
 void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
   title.Draw(ChartCanvas(), ChartRect, atTop);
   RecalcWidthHeight();

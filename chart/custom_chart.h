@@ -79,9 +79,8 @@ class TCustomChart : public TCustomAxisPanel {
   void InternalDraw(const TRect& bounds) override;
   void DrawTitlesAndLegend();
   void DrawTitle(TChartTitle& title, bool atTop);
-  // Draws the legend and takes its strip off ChartRect. The legend's
-  // drawing belongs to its own step; this base draws nothing.
-  virtual void DrawLegend() {}
+  // Draws the legend and takes its strip off ChartRect.
+  virtual void DrawLegend();
   void DrawWalls();
   void DrawZoomRectangle();
 
