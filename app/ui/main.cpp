@@ -5,9 +5,12 @@
 #include <exception>
 #include <memory>
 
+#include "app/acquisition_run.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
+#include "app/ui/results_chart_adapter.h"
+#include "app/wall_clock.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/locale_settings.h"
@@ -40,6 +43,13 @@ int main(int argc, char* argv[]) {
   ui::Guarded([&form] { form.FormCreate(); });
   // The chart window, hidden until a run shows it.
   wykres::TForm2 chart;
+  // ACQUISITION START: the run plots on the chart window and lets the
+  // window toolkit handle its queued messages once per charted reading.
+  ui::ResultsChartAdapter resultsChart(chart);
+  app::AcquisitionRun run(
+      form.Card(), clock, form, &resultsChart, [] { QCoreApplication::processEvents(); },
+      app::LocalNow);
+  form.SetAcquisitionRun([&run] { run.Button3Click(); });
   form.show();
   return application.exec();
 }
