@@ -131,6 +131,10 @@ void TCustomSeries::DrawPoints() {
   if (ParentChart() == nullptr) return;
   horizMapping_ = GetHorizAxis()->Mapping();
   vertMapping_ = GetVertAxis()->Mapping();
+  // The first visible point starts the line afresh; should it be skipped
+  // (beyond the pixel range), the next drawable point starts it instead, so
+  // that nothing of an earlier paint shows.
+  trace_.PreviousColor = clNone;
   TChartSeries::DrawPoints();
 }
 

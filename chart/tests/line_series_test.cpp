@@ -259,6 +259,21 @@ TEST_F(LineDrawing, APointBeyondThePixelRangeIsSkipped) {
       << "from the last drawn point straight to the next drawable one";
 }
 
+TEST_F(LineDrawing, ASkippedFirstVisiblePointLetsTheNextPointStartTheLine) {
+  series.AddPoint(0, 0);
+  series.AddPoint(1, 1e9);
+  series.AddPoint(2, 1);
+  series.AddPoint(3, 0);
+  chart->LeftAxis().SetManualRange(0, 1);
+  Zoom(0.5, 3.5);
+  chart->Paint();
+  ASSERT_EQ(series.FirstVisibleIndex(), 1);
+  const auto segments = SeriesSegments();
+  ASSERT_EQ(segments.size(), 1u) << "no segment from where an earlier line stopped";
+  EXPECT_EQ(segments[0].x0, series.PixelX(2));
+  EXPECT_EQ(segments[0].x1, series.PixelX(3));
+}
+
 TEST_F(LineDrawing, AClNonePointLeavesAGapBeforeAndAfterIt) {
   for (int i = 0; i < 5; ++i) series.AddPoint(i, i % 2, "", i == 2 ? clNone : clRed);
   chart->Paint();
