@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QImage>
 #include <filesystem>
 #include <string>
 
@@ -123,8 +124,15 @@ TEST_F(ResultsChartAdapterTest, ChartedRunFillsTheChartWindow) {
   EXPECT_EQ(form.Series1().XValue(49), static_cast<double>(0.001L * 49));
   EXPECT_EQ(form.Series1().PointColor(17), 255u);
   EXPECT_EQ(form.Series2().PointColor(17), 0xFFFFFFu);
-  // The chart was painted during the run, not only after it.
+  // The chart was painted during the run, not only after it, with input
+  // 1's line in red.
   EXPECT_GT(paints.count, 1);
+  const QImage image = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int red = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) red += image.pixel(x, y) == qRgb(255, 0, 0);
+  }
+  EXPECT_GT(red, 50);
   fs::remove_all(folder);
 }
 
