@@ -297,9 +297,12 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_S)
       platform_.latch->NoteKeyPressed(platform::KeyboardPort::kScanCodeS);
   }
+  // Enter clicks the button that has the focus, else the default button.
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-  if (enter && Button1_->isEnabled() && qobject_cast<QPushButton*>(focusWidget()) == nullptr) {
-    Button1_->click();
+  auto* focused = qobject_cast<QPushButton*>(focusWidget());
+  QPushButton* target = focused != nullptr ? focused : Button1_;
+  if (enter && target->isEnabled()) {
+    target->click();
     return;
   }
   QWidget::keyPressEvent(event);

@@ -250,6 +250,9 @@ TEST_F(MainWindowTest, EnterStartsThePanelAndTheSKeyReachesTheLatch) {
   QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
   QCoreApplication::sendEvent(Control<QLineEdit>("Edit3"), &enter);
   EXPECT_TRUE(Control<QTimer>("Timer1")->isActive());
+  Control<QPushButton>("Button2")->setFocus();
+  QCoreApplication::sendEvent(Control<QPushButton>("Button2"), &enter);
+  EXPECT_FALSE(Control<QTimer>("Timer1")->isActive()) << "Enter clicks the focused button";
   QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
   QCoreApplication::sendEvent(&form, &press);
   EXPECT_EQ(latch_.ReadScanCode(), 31);
