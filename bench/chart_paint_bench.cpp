@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// One full paint of the chart window's image, as an acquisition run repaints
+// it after each sample: both series holding N points each, the chart marked
+// stale before every paint so that the whole chart is drawn again into the
+// off-screen image through the Qt canvas and copied to the target.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/results_chart.h"
+#include "wykres/form2.h"
+
+namespace {
+
+using kolva::wykres::TForm2;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "chart_paint_bench";
+  static char* argv[] = {name, nullptr};
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// Readings like the simulated card's: input 1 a slow sine of about
+// +-700 mV with a ripple, input 2 a sawtooth; one sample every 50 ms.
+void Fill(TForm2& form, int n) {
+  form.Series1().ClearPoints();
+  form.Series2().ClearPoints();
+  for (int i = 0; i < n; ++i) {
+    const double t = i * 0.05;
+    const double in1 = 700.0 * std::sin(t * 0.7) + 15.0 * std::sin(t * 31.0);
+    const double in2 = 40.0 * std::fmod(t, 10.0) - 200.0;
+    form.Series1().AddPoint(t, static_cast<float>(in1), {}, kolva::app::ResultsChart::kInput1Color);
+    form.Series2().AddPoint(t, static_cast<float>(in2), {}, kolva::app::ResultsChart::kInput2Color);
+  }
+}
+
+// Pixels of the colour in the image: the check that the paint really drew.
+int CountPixels(const QImage& image, QRgb color) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < image.width(); ++x) count += (line[x] & 0xFFFFFFu) == (color & 0xFFFFFFu);
+  }
+  return count;
+}
+
+void BM_ChartWindowPaint(benchmark::State& state) {
+  App();
+  TForm2 form;
+  auto& widget = form.Chart1Widget();
+  widget.resize(TForm2::kClientWidth, TForm2::kClientHeight);
+  widget.SyncBounds();
+  Fill(form, static_cast<int>(state.range(0)));
+  QImage target(TForm2::kClientWidth, TForm2::kClientHeight, QImage::Format_RGB32);
+  for (auto _ : state) {
+    form.Chart1().Invalidate();
+    QPainter painter(&target);
+    widget.render(&painter);
+    painter.end();
+    benchmark::DoNotOptimize(target.constBits());
+  }
+  if (CountPixels(target, qRgb(255, 0, 0)) == 0)
+    state.SkipWithError("no red line in the painted image");
+  state.counters["points"] = static_cast<double>(2 * state.range(0));
+}
+
+BENCHMARK(BM_ChartWindowPaint)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
