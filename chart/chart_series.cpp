@@ -28,7 +28,8 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
   if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
   int index = xValues_->AddOrdered(x);
   yValues_->InsertValueAt(index, y);
-  colors_.insert(colors_.begin() + index, color == clDefault ? clAutoColor : color);
+  TColor stored = color == clDefault ? clAutoColor : color;
+  colors_.insert(static_cast<std::size_t>(index), stored);
   InsertLabel(index, label);
   if (OnAfterAdd) OnAfterAdd(*this, index);
   NotifyDependents(TSeriesChange::Add, index);
@@ -52,7 +53,7 @@ void TChartSeries::InsertLabel(int index, const std::string& label) {
 
 void TChartSeries::ClearPoints() {
   for (TChartValueList* list : valueLists_) list->RemoveAll();
-  std::vector<TColor>().swap(colors_);
+  colors_.Release();
   std::vector<std::unique_ptr<std::string>>().swap(labels_);
   std::vector<TRect>().swap(marks_.Positions);
   if (OnClearValues) OnClearValues(*this);
@@ -63,7 +64,7 @@ void TChartSeries::ClearPoints() {
 void TChartSeries::DeletePoint(int index) {
   for (TChartValueList* list : valueLists_) list->DeleteValue(index);
   auto at = static_cast<std::size_t>(index);
-  if (at < colors_.size()) colors_.erase(colors_.begin() + index);
+  if (at < colors_.size()) colors_.erase(at);
   if (at < labels_.size()) labels_.erase(labels_.begin() + index);
   if (at < marks_.Positions.size()) marks_.Positions.erase(marks_.Positions.begin() + index);
   NotifyDependents(TSeriesChange::Delete, index);

@@ -9,6 +9,7 @@
 #include "chart/chart_value_list.h"
 #include "chart/color.h"
 #include "chart/geometry.h"
+#include "chart/pod_array.h"
 
 namespace kolva::chart {
 
@@ -185,7 +186,7 @@ class TChartSeries {
   bool active_ = true;
   TColor seriesColor_ = clAutoColor;
   bool colorEachPoint_ = false;
-  std::vector<TColor> colors_;
+  PodArray<TColor> colors_;
   std::string colorSource_;
   int cursor_ = 0;
   std::vector<TChartSeries*> dataSources_;

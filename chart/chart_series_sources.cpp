@@ -27,6 +27,7 @@ void TChartSeries::RemoveDataSource(TChartSeries* source) {
 }
 
 void TChartSeries::NotifyDependents(TSeriesChange kind, int index) {
+  if (dependents_.empty()) return;
   for (TChartSeries* dependent : std::vector<TChartSeries*>(dependents_)) {
     const auto& sources = dependent->dataSources_;
     if (std::find(sources.begin(), sources.end(), this) != sources.end())

@@ -36,26 +36,34 @@ void TChartValueList::AddStatistics(double stored) {
 
 int TChartValueList::AddOrdered(double value) {
   int index = ValueCount();
-  if (order_ == loAscending && !values_.empty() && values_.back() > value) {
+  // Samples arrive in order: one comparison, then an append.
+  bool append = values_.empty() || order_ == loNone ||
+                (order_ == loAscending ? values_.back() <= value : values_.back() >= value);
+  if (append) {
+    values_.push_back(value);
+    AddStatistics(value);
+    return index;
+  }
+  if (order_ == loAscending) {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] > value) --index;
-  } else if (order_ == loDescending && !values_.empty() && values_.back() < value) {
+  } else {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] < value) --index;
   }
-  values_.insert(values_.begin() + index, value);
+  values_.insert(static_cast<std::size_t>(index), value);
   AddStatistics(value);
   return index;
 }
 
 void TChartValueList::InsertValueAt(int index, double value) {
   if (index < 0 || index > ValueCount()) throw EListError(index);
-  values_.insert(values_.begin() + index, value);
+  values_.insert(static_cast<std::size_t>(index), value);
   AddStatistics(value);
 }
 
 void TChartValueList::DeleteValue(int index) {
   CheckIndex(index);
   double v = Read(values_[static_cast<std::size_t>(index)]);
-  values_.erase(values_.begin() + index);
+  values_.erase(static_cast<std::size_t>(index));
   total_ -= v;
   totalAbs_ -= std::fabs(v);
   RecalcMinMax();
@@ -83,7 +91,7 @@ int TChartValueList::LocateValue(double value) const {
 }
 
 void TChartValueList::RemoveAll() {
-  std::vector<double>().swap(values_);
+  values_.Release();
   minimum_ = maximum_ = total_ = totalAbs_ = 0.0;
 }
 

@@ -2,7 +2,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
+
+#include "chart/pod_array.h"
 
 namespace kolva::chart {
 
@@ -70,7 +71,7 @@ class TChartValueList {
 
   TChartSeries* owner_;
   bool dateTime_ = false;
-  std::vector<double> values_;
+  PodArray<double> values_;
   double maximum_ = 0.0;
   double minimum_ = 0.0;
   double multiplier_ = 1.0;

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The acquisition's use of a series: points added in ascending x, then the
+// whole series cleared for the next run.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <memory>
+
+#include "chart/custom_chart.h"
+#include "chart/line_series.h"
+#include "chart/qt/qt_chart_canvas.h"
+
+namespace {
+
+using kolva::chart::TChart;
+using kolva::chart::TLineSeries;
+
+constexpr int kPoints = 1'000'000;
+
+// Heap bytes in use, small blocks and mapped large ones alike.
+std::size_t HeapInUse() {
+  struct mallinfo2 info = mallinfo2();
+  return info.uordblks + info.hblkhd;
+}
+
+std::unique_ptr<TChart> MakeChart() {
+  auto chart = std::make_unique<TChart>(std::make_unique<kolva::chart::qt::QtChartCanvas>());
+  chart->SetRepaintRequest([] {});
+  return chart;
+}
+
+// AddPoint calls in ascending x on a fresh series shown by a chart; each
+// call requests a repaint, as in a run. Reports calls per second and the
+// heap bytes the points hold. With a million points most of the time goes
+// to the kernel supplying fresh pages and to moving the growing arrays;
+// ten thousand points show the cost of the call itself.
+void BM_AddPointAscending(benchmark::State& state) {
+  const int points = static_cast<int>(state.range(0));
+  auto chart = MakeChart();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto series = std::make_unique<TLineSeries>("Series1");
+    series->SetParentChart(chart.get());
+    std::size_t before = HeapInUse();
+    state.ResumeTiming();
+    for (int i = 0; i < points; ++i) series->AddPoint(i * 0.1, (i % 4096) * 0.5, {}, 255);
+    state.PauseTiming();
+    bytes = HeapInUse() - before;
+    benchmark::DoNotOptimize(series->PointCount());
+    series.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * points);
+  state.counters["bytes_per_point"] = static_cast<double>(bytes) / points;
+}
+BENCHMARK(BM_AddPointAscending)->Arg(10'000)->Arg(kPoints)->Unit(benchmark::kMicrosecond);
+
+// ClearPoints of a million points; reports the heap bytes the series still
+// holds afterwards compared with before it was filled (0 when the storage
+// is returned).
+void BM_ClearPoints(benchmark::State& state) {
+  auto chart = MakeChart();
+  TLineSeries series("Series1");
+  series.SetParentChart(chart.get());
+  double left = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    std::size_t before = HeapInUse();
+    for (int i = 0; i < kPoints; ++i) series.AddPoint(i * 0.1, i * 0.5, {}, 255);
+    state.ResumeTiming();
+    series.ClearPoints();
+    state.PauseTiming();
+    left = static_cast<double>(HeapInUse()) - static_cast<double>(before);
+    state.ResumeTiming();
+  }
+  state.counters["bytes_left"] = left;
+}
+BENCHMARK(BM_ClearPoints)->Unit(benchmark::kMillisecond);
+
+}  // namespace
