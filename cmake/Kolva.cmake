@@ -58,5 +58,9 @@ function(kolva_tests)
     set_tests_properties(${exe} PROPERTIES ENVIRONMENT
       "QT_QPA_PLATFORM=offscreen;KOLVA_BUILD_DIR=${PROJECT_BINARY_DIR};KOLVA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
       TIMEOUT 300)
+    if(KOLVA_SANITIZE)
+      set_property(TEST ${exe} APPEND PROPERTY ENVIRONMENT
+        "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp")
+    endif()
   endforeach()
 endfunction()
