@@ -267,17 +267,21 @@ TEST_F(MainWindowTest, FileButtonPutsTheChosenPathIntoEdit4) {
   for (const bool accept : {false, true}) {
     QStringList filters;
     QString suffix;
+    QString initial;
     QTimer::singleShot(0, [&] {
       auto* dialog = form_->findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
       ASSERT_NE(dialog, nullptr);
       filters = dialog->nameFilters();
       suffix = dialog->defaultSuffix();
+      initial = dialog->selectedFiles().value(0);
       dialog->selectFile(QString::fromStdString(dir_ + "run7"));
       accept ? static_cast<QDialog*>(dialog)->accept() : dialog->reject();
     });
     Control<QToolButton>("SpeedButton1")->click();
     EXPECT_EQ(filters, QStringList{QStringLiteral("*.txt (*.txt)")});
     EXPECT_EQ(suffix, QStringLiteral("txt"));
+    // The offered name "results" with the default extension.
+    EXPECT_TRUE(initial.endsWith(QStringLiteral("/results.txt"))) << initial.toStdString();
     EXPECT_EQ(Text("Edit4"), accept ? dir_ + "run7.txt" : "results.txt");
   }
   EXPECT_TRUE(shown_.empty());
