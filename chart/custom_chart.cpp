@@ -58,7 +58,12 @@ void TCustomChart::InternalDraw(const TRect& bounds) {
   DrawAxes();
   for (TChartSeries* s : SeriesList())
     if (s->Active()) DrawSeries(*s);
-  if (zoom_.Active) DrawZoomRectangle();
+  // The band of a zoom drag under way, over everything and unclipped, as
+  // the mouse handling drew it between paints.
+  if (mouse_.ZoomState().Active) {
+    ChartCanvas().RemoveClip();
+    mouse_.DrawZoomRectangle();
+  }
   ChartCanvas().ResetAttributes();
   if (OnAfterDraw) OnAfterDraw(*this);
 }
@@ -94,18 +99,6 @@ void TCustomChart::DrawWalls() {
   }
   if (!View3D())
     canvas.Rectangle(ChartRect.Left, ChartRect.Top, ChartRect.Right + 1, ChartRect.Bottom);
-}
-
-void TCustomChart::DrawZoomRectangle() {
-  TCanvas3D& canvas = ChartCanvas();
-  TColor color = Color() == clWhite ? clRed : Color();
-  canvas.Pen().SetColor(color);
-  canvas.Pen().SetMode(pmNotXor);
-  canvas.Pen().SetStyle(psSolid);
-  canvas.Pen().SetWidth(1);
-  canvas.Brush().SetStyle(bsClear);
-  canvas.Rectangle(zoom_.X0, zoom_.Y0, zoom_.X1, zoom_.Y1);
-  canvas.Pen().SetMode(pmCopy);
 }
 
 }  // namespace kolva::chart

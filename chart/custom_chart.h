@@ -6,6 +6,7 @@
 #include <string>
 
 #include "chart/chart_legend.h"
+#include "chart/chart_mouse.h"
 #include "chart/chart_title.h"
 #include "chart/chart_wall.h"
 #include "chart/custom_axis_panel.h"
@@ -15,20 +16,20 @@ namespace kolva::chart {
 enum TPanningMode : int { pmNone, pmHorizontal, pmVertical, pmBoth };
 enum TChartBackImageMode : int { pbmStretch, pbmTile, pbmCenter };
 
-// A zoom drag in progress: the band from the start point to the current one.
-struct TZoomDrag {
-  bool Active = false;
-  int X0 = 0;
-  int Y0 = 0;
-  int X1 = 0;
-  int Y1 = 0;
-};
-
 // The chart: titles, walls, legend and zoom state over the axis panel, and
 // the paint sequence that draws them all.
 class TCustomChart : public TCustomAxisPanel {
  public:
   using ChartEvent = std::function<void(TCustomChart&)>;
+  // The axis, its new minimum and maximum, and whether to scroll; all three
+  // may be changed.
+  using AllowScrollEvent = std::function<void(TChartAxis&, double&, double&, bool&)>;
+  using ClickAxisEvent =
+      std::function<void(TCustomChart&, TCustomChartAxis&, TMouseButton, TShiftState, int, int)>;
+  using ClickSeriesEvent =
+      std::function<void(TCustomChart&, TChartSeries&, int, TMouseButton, TShiftState, int, int)>;
+  using MouseEvent = std::function<void(TCustomChart&, TMouseButton, TShiftState, int, int)>;
+  using MouseMoveEvent = std::function<void(TCustomChart&, TShiftState, int, int)>;
 
   explicit TCustomChart(std::unique_ptr<TChartCanvas3D> canvas);
   ~TCustomChart() override;
@@ -67,13 +68,26 @@ class TCustomChart : public TCustomAxisPanel {
   // Its Title, else its name, else "Series <n>"; "" when there is none.
   std::string SeriesLegendTitle(int n) const;
 
-  TZoomDrag& Zoom() { return zoom_; }
+  // The mouse handling and the zoom, undo and scroll of the axes.
+  TChartMouse& Mouse() { return mouse_; }
+  TChartZoom& Zooming() { return zooming_; }
+  TZoomPanningRecord& ZoomState() { return mouse_.ZoomState(); }
+  TZoomPanningRecord& PanState() { return mouse_.PanState(); }
 
   ChartEvent OnAfterDraw;
   ChartEvent OnZoom;
   ChartEvent OnUndoZoom;
   ChartEvent OnScroll;
   ChartEvent OnPageChange;
+  AllowScrollEvent OnAllowScroll;
+  ClickAxisEvent OnClickAxis;
+  ClickSeriesEvent OnClickSeries;
+  MouseEvent OnClickLegend;
+  MouseEvent OnClickBackground;
+  // The control's own mouse events, fired before the chart's handling.
+  MouseEvent OnMouseDown;
+  MouseMoveEvent OnMouseMove;
+  MouseEvent OnMouseUp;
 
  protected:
   void InternalDraw(const TRect& bounds) override;
@@ -82,7 +96,6 @@ class TCustomChart : public TCustomAxisPanel {
   // Draws the legend and takes its strip off ChartRect.
   virtual void DrawLegend();
   void DrawWalls();
-  void DrawZoomRectangle();
 
  private:
   std::unique_ptr<TChartTitle> title_;
@@ -99,7 +112,8 @@ class TCustomChart : public TCustomAxisPanel {
   bool backImageInside_ = false;
   TChartBackImageMode backImageMode_ = pbmStretch;
   bool view3DWalls_ = true;
-  TZoomDrag zoom_;
+  TChartZoom zooming_{*this};
+  TChartMouse mouse_{*this};
 };
 
 // The chart component as a form holds it.

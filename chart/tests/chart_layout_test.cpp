@@ -163,7 +163,7 @@ TEST_F(Layout, SeriesAreDrawnInListOrderInsideTheClip) {
 
 TEST_F(Layout, ZoomBandIsDrawnNotXorAndTheModeRestored) {
   UseWindowPanel();
-  chart->Zoom() = TZoomDrag{true, 30, 40, 130, 90};
+  chart->ZoomState() = TZoomPanningRecord{30, 40, 130, 90, true};
   chart->SetColor(clWhite);
   chart->Paint();
   auto rects = canvas->OpsOf("Rectangle");
