@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "chart/qt/chart_widget.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -24,6 +25,36 @@ void Ring(QPainter& p, QRect r, TColor top, TColor bottom) {
   p.drawLine(r.right(), r.bottom(), r.left(), r.bottom());
 }
 
+bool ToChartButton(Qt::MouseButton button, TMouseButton& out) {
+  switch (button) {
+    case Qt::LeftButton:
+      out = mbLeft;
+      return true;
+    case Qt::RightButton:
+      out = mbRight;
+      return true;
+    case Qt::MiddleButton:
+      out = mbMiddle;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The keys and the buttons held during the event.
+TShiftState ShiftOf(const QMouseEvent& event) {
+  TShiftState shift = 0;
+  const Qt::KeyboardModifiers keys = event.modifiers();
+  if (keys & Qt::ShiftModifier) shift |= ssShift;
+  if (keys & Qt::AltModifier) shift |= ssAlt;
+  if (keys & Qt::ControlModifier) shift |= ssCtrl;
+  const Qt::MouseButtons held = event.buttons();
+  if (held & Qt::LeftButton) shift |= ssLeft;
+  if (held & Qt::RightButton) shift |= ssRight;
+  if (held & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
 }  // namespace
 
 ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
@@ -31,6 +62,12 @@ ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
   canvas_ = canvas.get();
   chart_ = std::make_unique<TChart>(std::move(canvas));
   chart_->SetRepaintRequest([this] { update(); });
+  // The band drawn onto the image needs only the image copied again; an
+  // animated zoom step is painted at once.
+  chart_->Mouse().SetImageChangedRequest([this] { update(); });
+  chart_->Zooming().SetRefreshRequest([this] { repaint(); });
+  // Moves without a button pressed, for the series' own cursors.
+  setMouseTracking(true);
   // Every paint covers the whole widget: no background erasing.
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
@@ -67,8 +104,7 @@ void ChartWidget::DrawFrame(QPainter& painter) {
 
 void ChartWidget::PaintAll(QPainter& painter) {
   DrawFrame(painter);
-  int inset = chart_->BorderWidth() + (chart_->BorderStyle() == bsSingle ? kSunkenEdgeWidth : 0);
-  painter.translate(inset, inset);
+  painter.translate(Inset(), Inset());
   canvas_->SetWindowPainter(&painter);
   try {
     chart_->Paint();
@@ -95,7 +131,56 @@ void ChartWidget::moveEvent(QMoveEvent*) {
 }
 
 void ChartWidget::leaveEvent(QEvent*) {
-  Guarded([this] { chart_->RestoreCursor(); });
+  Guarded([this] {
+    chart_->RestoreCursor();
+    FollowCursor();
+  });
+}
+
+int ChartWidget::Inset() const {
+  return chart_->BorderWidth() + (chart_->BorderStyle() == bsSingle ? kSunkenEdgeWidth : 0);
+}
+
+void ChartWidget::FollowCursor() {
+  const int shape = chart_->Cursor();
+  setCursor(shape >= 0 && shape <= Qt::LastCursor ? static_cast<Qt::CursorShape>(shape)
+                                                  : Qt::ArrowCursor);
+}
+
+void ChartWidget::Press(QMouseEvent* event, TShiftState extra) {
+  TMouseButton button;
+  if (!ToChartButton(event->button(), button)) return;
+  const QPoint at = event->position().toPoint();
+  Guarded([&] {
+    chart_->Mouse().MouseDown(button, ShiftOf(*event) | extra, at.x() - Inset(), at.y() - Inset());
+    FollowCursor();
+  });
+}
+
+void ChartWidget::mousePressEvent(QMouseEvent* event) {
+  Press(event, 0);
+}
+
+void ChartWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  Press(event, ssDouble);
+}
+
+void ChartWidget::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  Guarded([&] {
+    chart_->Mouse().MouseMove(ShiftOf(*event), at.x() - Inset(), at.y() - Inset());
+    FollowCursor();
+  });
+}
+
+void ChartWidget::mouseReleaseEvent(QMouseEvent* event) {
+  TMouseButton button;
+  if (!ToChartButton(event->button(), button)) return;
+  const QPoint at = event->position().toPoint();
+  Guarded([&] {
+    chart_->Mouse().MouseUp(button, ShiftOf(*event), at.x() - Inset(), at.y() - Inset());
+    FollowCursor();
+  });
 }
 
 }  // namespace kolva::chart::qt

@@ -15,7 +15,12 @@ namespace kolva::chart::qt {
 // turns the chart's repaint request into update() (which Qt merges until
 // the event loop runs), paints from the chart's off-screen image without
 // erasing the background first, draws the sunken edge and border around the
-// chart's client area, and discards the image when resized.
+// chart's client area, and discards the image when resized. Mouse presses,
+// moves and releases go to the chart in its client coordinates with their
+// button and keys; the zoom band the chart draws onto its image between
+// paints is shown by copying the image again, and the widget's cursor
+// follows the chart's (the engine's cursor numbers are Qt's shapes, 0 the
+// arrow).
 //
 // No exception leaves a Qt event handler: a failure is given to the error
 // handler (the application's error box), or dropped when none is set.
@@ -40,11 +45,19 @@ class ChartWidget : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
   void PaintAll(QPainter& painter);
   void DrawFrame(QPainter& painter);
   void Guarded(const std::function<void()>& handler);
+  // The client-area point of a mouse event, past the edge and border.
+  int Inset() const;
+  void Press(QMouseEvent* event, TShiftState extra);
+  void FollowCursor();
 
   QtChartCanvas* canvas_ = nullptr;
   std::unique_ptr<TChart> chart_;
