@@ -98,11 +98,13 @@ TEST_F(Form2Test, ThePaintedWindowShowsPanelRingsWallTitleAndFoot) {
   EXPECT_EQ(At(image, 3 + r.Left + 3, 3 + r.Top + 3), 0x008080u);
   // Title text in blue above the plot, foot text in silver below it (the
   // panel is teal, 0x008080, with no red and half blue; text edges are
-  // smoothed, so count by channel).
+  // smoothed, so count by channel). Counted left of the legend box, whose
+  // white fill reaches up beside the title.
+  const int legendLeft = 3 + chart.Legend().LegendRect.Left - 1;
   auto count = [&](auto test, int y0, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
-      for (int x = 8; x < 466; ++x) n += test(QColor(image.pixel(x, y)));  // inside the rings
+      for (int x = 8; x < legendLeft; ++x) n += test(QColor(image.pixel(x, y)));
     return n;
   };
   auto blue = [](const QColor& c) { return c.blue() > 0xC0 && c.red() < 0x40; };
