@@ -2,6 +2,9 @@
 // The built kolva program under a private X server, after a charted run on
 // the simulated card: a left drag down and to the right over the chart
 // window zooms, a left drag up and to the left restores the picture exactly.
+// Then the chart window in this process on its own private X server, while
+// points arrive as in a run: the zoom narrows the axis labels, holds while
+// points are added, and the undo shows the newest points.
 // Mouse input comes from xdotool through the X server, as an operator's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,7 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QtTest/QTest>
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +26,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "chart/axis_layout.h"
+#include "wykres/form2.h"
 
 namespace {
 
@@ -147,6 +158,35 @@ class KolvaRun {
   pid_t pid_ = -1;
 };
 
+// The application object of this process on `display`, for the chart
+// window's own test; created once and never destroyed (Qt's input devices
+// would outlive the statics they use at exit).
+void StartQtOn(const std::string& display) {
+  if (QApplication::instance() != nullptr) return;
+  ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+  ::setenv("DISPLAY", display.c_str(), 1);
+  static int argc = 1;
+  static char name[] = "zoom_e2e_test";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+// The values of the labels the axis draws at its current range.
+std::vector<double> LabelValues(kolva::chart::TChartAxis& axis) {
+  std::vector<double> values;
+  for (const kolva::chart::AxisMark& mark : axis.ValueMarks(axis.LabelStep())) {
+    if (mark.kind != kolva::chart::AxisMarkKind::kLabel) continue;
+    std::string text = mark.text;
+    for (char& c : text)
+      if (c == ',') c = '.';
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << text;
+    values.push_back(value);
+  }
+  return values;
+}
+
 class ZoomEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -252,6 +292,56 @@ TEST_F(ZoomEndToEnd, AfterARunADragDownRightZoomsAndADragUpLeftRestoresThePictur
   LeftDrag(chart, 260, 190, 120, 90);
   const std::string restored = SettledPicture(chart);
   EXPECT_TRUE(restored == before) << "the undo did not restore the picture of before the zoom";
+}
+
+TEST_F(ZoomEndToEnd, InTheChartWindowAZoomNarrowsTheLabelsAndHoldsWhilePointsArrive) {
+  StartQtOn(display_.Name());
+  using namespace kolva::chart;
+  kolva::wykres::TForm2 form;
+  TChart& chart = form.Chart1();
+  // Readings every 10 ms as a run adds them: a 3 Hz sine and a 1 Hz ramp.
+  auto add = [&](int i) {
+    const double t = i * 0.01;
+    form.Series1().AddPoint(t, 2000.0 * std::sin(2 * M_PI * 3 * t), "", clRed);
+    form.Series2().AddPoint(t, 1000.0 * t, "", clWhite);
+    QApplication::processEvents();
+  };
+  for (int i = 0; i < 60; ++i) add(i);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  auto settle = [&](const std::function<bool()>& done) {
+    return WaitFor(
+        [&] {
+          QApplication::processEvents();
+          return done() && !chart.RepaintPending();
+        },
+        seconds(10));
+  };
+  ASSERT_TRUE(settle([] { return true; }));
+  const std::vector<double> before = LabelValues(chart.BottomAxis());
+  ASSERT_GE(before.size(), 3u);
+  const std::string window = std::to_string(form.winId());
+
+  LeftDrag(window, 120, 90, 260, 190);
+  ASSERT_TRUE(settle([&] { return chart.Zooming().Zoomed(); })) << "the drag did not zoom";
+  const std::vector<double> zoomed = LabelValues(chart.BottomAxis());
+  ASSERT_FALSE(zoomed.empty());
+  const auto [beforeLow, beforeHigh] = std::minmax_element(before.begin(), before.end());
+  const auto [zoomedLow, zoomedHigh] = std::minmax_element(zoomed.begin(), zoomed.end());
+  EXPECT_LT(*zoomedHigh - *zoomedLow, *beforeHigh - *beforeLow) << "the labels span less";
+  EXPECT_GT(chart.BottomAxis().Minimum(), 0.0);
+  EXPECT_LT(chart.BottomAxis().Maximum(), 0.59);
+
+  const double min = chart.BottomAxis().Minimum();
+  const double max = chart.BottomAxis().Maximum();
+  for (int i = 60; i < 120; ++i) add(i);
+  EXPECT_EQ(chart.BottomAxis().Minimum(), min) << "the zoom holds while points arrive";
+  EXPECT_EQ(chart.BottomAxis().Maximum(), max);
+
+  LeftDrag(window, 260, 190, 120, 90);
+  ASSERT_TRUE(settle([&] { return !chart.Zooming().Zoomed(); })) << "the drag did not undo";
+  EXPECT_TRUE(chart.BottomAxis().Automatic());
+  EXPECT_DOUBLE_EQ(chart.BottomAxis().Maximum(), 1.19) << "the newest point in view";
 }
 
 }  // namespace
