@@ -9,7 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -144,6 +146,14 @@ std::vector<std::string> CrLfLines(const std::string& text) {
   return lines;
 }
 
+// A number in the C notation; NaN when the text is not one.
+double Number(const std::string& text) {
+  double value = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nan("");
+  return value;
+}
+
 // Checks the header and that every data line has the format's shape with
 // consecutive numbers from 0 and the time column n * interval; answers the
 // number of data lines.
@@ -168,8 +178,8 @@ int CheckResults(const std::string& text, const std::string& interval, const std
       ADD_FAILURE() << "line " << i + 1 << ": '" << lines[i] << "'";
       continue;
     }
-    EXPECT_EQ(std::stoul(m[1]), i - 11);
-    EXPECT_NEAR(std::stod(m[4]), static_cast<double>(i - 11) * intervalSeconds, 1e-9);
+    EXPECT_EQ(m[1].str(), std::to_string(i - 11));
+    EXPECT_NEAR(Number(m[4].str()), static_cast<double>(i - 11) * intervalSeconds, 1e-9);
   }
   return static_cast<int>(lines.size()) - 11;
 }
