@@ -313,4 +313,44 @@ TEST_F(EndToEndRun, HeldStopKeyEndsRunsWithoutCharting) {
       << "the chart window appeared for runs without charting";
 }
 
+// Edit4 (336, 328, 129 x 21 in the window) made to hold `name`.
+void TypeFileName(const std::string& display, const std::string& window, const std::string& name) {
+  Xdotool(display, {"mousemove", "--window", window, "400", "338"});
+  Xdotool(display, {"click", "1"});
+  Xdotool(display, {"key", "ctrl+a", "BackSpace"});
+  Xdotool(display, {"type", "--delay", "20", name});
+}
+
+TEST_F(EndToEndRun, FailedRunShowsItsErrorAndLeavesTheWindowUsable) {
+  KolvaRun program(display_.Name(), false, "0.01");  // 0.6 s
+  const std::string window = MainWindow(program);
+  ASSERT_FALSE(window.empty()) << "no main window with the card's caption";
+
+  TypeFileName(display_.Name(), window, "no such folder/results.txt");
+  ClickStart(window);
+  std::string box;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        box = Xdotool(display_.Name(), {"search", "--onlyvisible", "--name", "^Kolva$"});
+        return !box.empty();
+      },
+      seconds(20)))
+      << "no error box";
+  Xdotool(display_.Name(), {"key", "Return"});
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        return Xdotool(display_.Name(), {"search", "--onlyvisible", "--name", "^Kolva$"}).empty();
+      },
+      seconds(20)))
+      << "the error box stayed";
+
+  // The button is back: a second click with a usable name runs.
+  TypeFileName(display_.Name(), window, "second.txt");
+  ClickStart(window);
+  const fs::path second = program.Results().parent_path() / "second.txt";
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(second); }, seconds(20))) << "no second run";
+  ASSERT_TRUE(WaitUntilStill(second, seconds(2), seconds(30)));
+  EXPECT_GT(CheckResults(ReadFile(second), "0.01", "0.01", 0.01), 0);
+}
+
 }  // namespace
