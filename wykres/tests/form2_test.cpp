@@ -20,7 +20,9 @@ class Form2Test : public ::testing::Test {
     static int argc = 1;
     static char name[] = "form2_test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
+    // Never destroyed: among the exit handlers it would outlive Qt's globals.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
   }
   QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 
