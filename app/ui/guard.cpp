@@ -61,14 +61,23 @@ ErrorReporter& ApplicationErrors() {
   return reporter;
 }
 
+void ReportError(std::exception_ptr error) noexcept {
+  try {
+    if (error) std::rethrow_exception(error);
+    ApplicationErrors().Report(kUnknownErrorText);
+  } catch (const std::exception& failure) {
+    ApplicationErrors().Report(failure.what());
+  } catch (...) {
+    ApplicationErrors().Report(kUnknownErrorText);
+  }
+}
+
 bool Guarded(const std::function<void()>& handler) noexcept {
   try {
     handler();
     return true;
-  } catch (const std::exception& error) {
-    ApplicationErrors().Report(error.what());
   } catch (...) {
-    ApplicationErrors().Report(kUnknownErrorText);
+    ReportError(std::current_exception());
   }
   return false;
 }

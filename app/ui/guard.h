@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,12 @@ class ErrorReporter {
 
 // The application's reporter; its presenter is ShowErrorBox until set.
 ErrorReporter& ApplicationErrors();
+
+// Reports a caught failure to ApplicationErrors(): a std::exception by its
+// message, anything else (or no failure at all) as kUnknownErrorText. For
+// hosts that catch in their own event handlers and pass the failure on,
+// such as the chart widget's error handler.
+void ReportError(std::exception_ptr error) noexcept;
 
 // Runs an event handler so that nothing it raises crosses a Qt frame:
 // whatever escapes is reported to ApplicationErrors(), a std::exception by

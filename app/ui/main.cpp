@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/acquisition_run.h"
+#include "app/ui/chart_window_guard.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
@@ -43,6 +44,7 @@ int main(int argc, char* argv[]) {
   ui::Guarded([&form] { form.FormCreate(); });
   // The chart window, hidden until a run shows it.
   wykres::TForm2 chart;
+  ui::GuardChartWindow(chart);
   // ACQUISITION START: the run plots on the chart window and lets the
   // window toolkit handle its queued messages once per charted reading.
   ui::ResultsChartAdapter resultsChart(chart);
