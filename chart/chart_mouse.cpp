@@ -170,7 +170,7 @@ void TChartMouse::MouseMove(TShiftState shift, int x, int y) {
   } else if (panState_.Active) {
     PanTo(x, y);
   } else {
-    FollowSeriesCursor(x, y);
+    MoveOverSeries(shift, x, y);
   }
 }
 
@@ -202,22 +202,28 @@ void TChartMouse::PanTo(int x, int y) {
   chart_.Invalidate();
 }
 
-void TChartMouse::FollowSeriesCursor(int x, int y) {
-  const TChartSeriesList& list = chart_.SeriesList();
-  for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    TChartSeries& series = **it;
-    if (series.Active() && series.Cursor() != crDefault && SeriesPointAt(series, x, y) != -1) {
-      chart_.SetCursor(series.Cursor());
-      return;
-    }
+// Every drawn series sees the move. The last one listed (drawn on top) that
+// has a cursor of its own and a point under the mouse gives the chart its
+// cursor; with none the chart's own setting returns.
+void TChartMouse::MoveOverSeries(TShiftState shift, int x, int y) {
+  TChartSeries* over = nullptr;
+  for (TChartSeries* series : chart_.SeriesList()) {
+    auto* drawn = dynamic_cast<TCustomSeries*>(series);
+    if (drawn != nullptr && drawn->MouseMove(shift, x, y)) over = series;
   }
-  chart_.RestoreCursor();
+  if (over != nullptr) {
+    chart_.SetCursor(over->Cursor());
+  } else {
+    chart_.RestoreCursor();
+  }
 }
 
 // --- Release --------------------------------------------------------------------
 
 void TChartMouse::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (chart_.OnMouseUp) chart_.OnMouseUp(chart_, button, shift, x, y);
+  for (TChartSeries* series : chart_.SeriesList())
+    if (auto* drawn = dynamic_cast<TCustomSeries*>(series)) drawn->MouseUp(button, shift, x, y);
   if (zoomState_.Active && button == kZoomMouseButton) {
     ChangeBand([&] {
       zoomState_.Active = false;

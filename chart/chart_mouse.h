@@ -23,8 +23,23 @@ inline constexpr TShiftState ssRight = 1u << 4;
 inline constexpr TShiftState ssMiddle = 1u << 5;
 inline constexpr TShiftState ssDouble = 1u << 6;
 
-// The cursor shape the host shows by default: the arrow.
+// Cursor ids of a chart or a series (the window system's standard shapes;
+// the host maps them to its own). 0 is the host's default, the arrow.
 inline constexpr int crDefault = 0;
+inline constexpr int crNone = -1;
+inline constexpr int crArrow = -2;
+inline constexpr int crCross = -3;
+inline constexpr int crIBeam = -4;
+inline constexpr int crSizeNESW = -6;
+inline constexpr int crSizeNS = -7;
+inline constexpr int crSizeNWSE = -8;
+inline constexpr int crSizeWE = -9;
+inline constexpr int crUpArrow = -10;
+inline constexpr int crHourGlass = -11;
+inline constexpr int crNo = -18;
+inline constexpr int crHelp = -20;
+inline constexpr int crHandPoint = -21;
+inline constexpr int crSizeAll = -22;
 
 // Settings shared by every chart: the left button zooms, the right button
 // pans, and neither needs a key held (a press counts when every key of the
@@ -100,7 +115,7 @@ class TChartMouse {
                    int y);
   void ChangeBand(const std::function<void()>& change);
   void PanTo(int x, int y);
-  void FollowSeriesCursor(int x, int y);
+  void MoveOverSeries(TShiftState shift, int x, int y);
 
   TCustomChart& chart_;
   TZoomPanningRecord zoomState_;

@@ -255,4 +255,8 @@ int TCustomSeries::Clicked(int x, int y) const {
   return -1;
 }
 
+bool TCustomSeries::MouseMove(TShiftState /*shift*/, int x, int y) {
+  return Active() && Cursor() != crDefault && Clicked(x, y) != -1;
+}
+
 }  // namespace kolva::chart

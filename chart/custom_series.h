@@ -7,6 +7,7 @@
 
 #include "chart/axis_scale.h"
 #include "chart/chart_brush.h"
+#include "chart/chart_mouse.h"
 #include "chart/chart_pen.h"
 #include "chart/chart_series.h"
 #include "chart/series_pointer.h"
@@ -143,6 +144,14 @@ class TCustomSeries : public TChartSeries {
   // The point under (x, y), or the point a segment under it starts from;
   // -1 when none.
   int Clicked(int x, int y) const;
+
+  // The chart passes every mouse move outside a drag, and every release, to
+  // each of its series, in list order and in client coordinates. A move
+  // answers whether the series takes the chart's cursor: it is active, has
+  // a Cursor of its own (not crDefault) and a point under the mouse. Kinds
+  // that react to the mouse otherwise override these.
+  virtual bool MouseMove(TShiftState shift, int x, int y);
+  virtual void MouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int /*x*/, int /*y*/) {}
 
  private:
   template <typename T>

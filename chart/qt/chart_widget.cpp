@@ -57,6 +57,39 @@ TShiftState ShiftOf(const QMouseEvent& event) {
 
 }  // namespace
 
+Qt::CursorShape ToQtCursor(int id) {
+  switch (id) {
+    case crNone:
+      return Qt::BlankCursor;
+    case crCross:
+      return Qt::CrossCursor;
+    case crIBeam:
+      return Qt::IBeamCursor;
+    case crSizeNESW:
+      return Qt::SizeBDiagCursor;
+    case crSizeNS:
+      return Qt::SizeVerCursor;
+    case crSizeNWSE:
+      return Qt::SizeFDiagCursor;
+    case crSizeWE:
+      return Qt::SizeHorCursor;
+    case crUpArrow:
+      return Qt::UpArrowCursor;
+    case crHourGlass:
+      return Qt::WaitCursor;
+    case crNo:
+      return Qt::ForbiddenCursor;
+    case crHelp:
+      return Qt::WhatsThisCursor;
+    case crHandPoint:
+      return Qt::PointingHandCursor;
+    case crSizeAll:
+      return Qt::SizeAllCursor;
+    default:
+      return Qt::ArrowCursor;
+  }
+}
+
 ChartWidget::ChartWidget(QWidget* parent) : QWidget(parent) {
   auto canvas = std::make_unique<QtChartCanvas>();
   canvas_ = canvas.get();
@@ -142,9 +175,7 @@ int ChartWidget::Inset() const {
 }
 
 void ChartWidget::FollowCursor() {
-  const int shape = chart_->Cursor();
-  setCursor(shape >= 0 && shape <= Qt::LastCursor ? static_cast<Qt::CursorShape>(shape)
-                                                  : Qt::ArrowCursor);
+  setCursor(ToQtCursor(chart_->Cursor()));
 }
 
 void ChartWidget::Press(QMouseEvent* event, TShiftState extra) {

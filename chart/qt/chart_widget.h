@@ -19,11 +19,14 @@ namespace kolva::chart::qt {
 // moves and releases go to the chart in its client coordinates with their
 // button and keys; the zoom band the chart draws onto its image between
 // paints is shown by copying the image again, and the widget's cursor
-// follows the chart's (the engine's cursor numbers are Qt's shapes, 0 the
-// arrow).
+// follows the chart's (by ToQtCursor).
 //
 // No exception leaves a Qt event handler: a failure is given to the error
 // handler (the application's error box), or dropped when none is set.
+// The Qt shape of a chart or series cursor id: crDefault and the ids this
+// host does not know are the arrow.
+Qt::CursorShape ToQtCursor(int id);
+
 class ChartWidget : public QWidget {
   Q_OBJECT
 

@@ -169,14 +169,36 @@ TEST_F(ZoomWidget, ARightDragPansAndARightPressDuringALeftDragIsIgnored) {
   EXPECT_TRUE(Chart().ZoomState().Active);
 }
 
-TEST_F(ZoomWidget, TheCursorIsTheArrowDuringADrag) {
-  Chart().SetCursor(Qt::CrossCursor);
-  Move(Qt::NoButton, X(10), Y(10));
-  EXPECT_EQ(widget.cursor().shape(), Qt::ArrowCursor) << "back to the chart's own cursor";
-  Chart().SetCursor(Qt::CrossCursor);
-  Press(Qt::LeftButton, X(10), Y(10));
-  EXPECT_EQ(Chart().Cursor(), crDefault);
+TEST_F(ZoomWidget, TheCursorFollowsTheSeriesUnderTheMouseAndIsTheArrowDuringADrag) {
+  TChart& chart = Chart();
+  chart.BeginLoading();
+  chart.SetCursor(crCross);
+  chart.EndLoading();
+  series2.SetCursor(crHandPoint);
+  const int x = series2.PixelX(10);
+  const int y = series2.PixelY(10);
+  Move(Qt::NoButton, x, y);
+  EXPECT_EQ(widget.cursor().shape(), Qt::PointingHandCursor) << "the series' own cursor";
+  Move(Qt::NoButton, x, y - 40);
+  EXPECT_EQ(widget.cursor().shape(), Qt::CrossCursor) << "back to the chart's own cursor";
+  Press(Qt::LeftButton, x, y - 40);
+  EXPECT_EQ(chart.Cursor(), crDefault);
   EXPECT_EQ(widget.cursor().shape(), Qt::ArrowCursor);
+  Release(Qt::LeftButton, x, y - 40);
+}
+
+TEST(ToQtCursor, StandardIdsHaveTheirShapesOthersTheArrow) {
+  const struct {
+    int id;
+    Qt::CursorShape shape;
+  } cases[] = {
+      {crDefault, Qt::ArrowCursor},   {crArrow, Qt::ArrowCursor},
+      {crCross, Qt::CrossCursor},     {crHandPoint, Qt::PointingHandCursor},
+      {crSizeAll, Qt::SizeAllCursor}, {crHourGlass, Qt::WaitCursor},
+      {crNone, Qt::BlankCursor},      {Qt::CrossCursor, Qt::ArrowCursor},
+      {-5, Qt::ArrowCursor},          {-1000, Qt::ArrowCursor},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ToQtCursor(c.id), c.shape) << c.id;
 }
 
 TEST_F(ZoomWidget, AFailingEventGoesToTheErrorHandlerNotThroughQt) {
