@@ -6,11 +6,7 @@
 // points arrive as in a run: the zoom narrows the axis labels, holds while
 // points are added, and the undo shows the newest points.
 // Mouse input comes from xdotool through the X server, as an operator's.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QtTest/QTest>
@@ -20,142 +16,25 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/ui/tests/x_session.h"
 #include "chart/axis_layout.h"
 #include "wykres/form2.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using SteadyClock = std::chrono::steady_clock;
-using std::chrono::seconds;
-
-// Polls `done` every 50 ms for at most `limit`: the program under test is a
-// real process on a real clock.
-bool WaitFor(const std::function<bool()>& done, seconds limit) {
-  const auto deadline = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& folder,
-            const std::vector<std::string>& environment, int outFd = -1) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
-  for (const std::string& entry : environment) ::putenv(const_cast<char*>(entry.c_str()));
-  const int null = ::open("/dev/null", O_RDWR);
-  ::dup2(null, STDIN_FILENO);
-  ::dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
-  ::dup2(null, STDERR_FILENO);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
-  ::_exit(127);
-}
-
-std::optional<int> ExitStatus(pid_t pid, bool wait) {
-  int status = 0;
-  if (::waitpid(pid, &status, wait ? 0 : WNOHANG) != pid) return std::nullopt;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Runs a program on `display` and answers what it printed.
-std::string Capture(const std::string& display, const std::vector<std::string>& argv) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "";
-  const pid_t pid = Spawn(argv, "", {"DISPLAY=" + display}, fds[1]);
-  ::close(fds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, got);
-  ::close(fds[0]);
-  ExitStatus(pid, true);
-  return out;
-}
-
-bool OnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    if (fs::exists(fs::path(folders.substr(start, end - start)) / program)) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// An Xvfb on a display number of its own choosing.
-class PrivateDisplay {
- public:
-  PrivateDisplay() {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                  "-nolisten", "tcp"},
-                 "", {});
-    ::close(fds[1]);
-    std::string number;
-    char c = 0;
-    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(fds[0]);
-    if (!number.empty()) name_ = ":" + number;
-  }
-  ~PrivateDisplay() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ExitStatus(pid_, true);
-    }
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
+using namespace kolva::xsession;
 
 // kolva in a scratch folder set up for a charted run of 0.02 minutes at
 // 0.01 s on the simulated card.
-class KolvaRun {
+class ChartedRun : public KolvaRun {
  public:
-  explicit KolvaRun(const std::string& display) {
-    char pattern[] = "/tmp/kolva-e2e-zoom-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return;
-    folder_ = pattern;
-    std::ofstream(folder_ / "konfig.txt", std::ios::binary)
-        << "0\r\n0\r\n0.01\r\n0.02\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\n";
-    std::ofstream(folder_ / "korekcje.txt", std::ios::binary)
-        << "0\r\n0\r\n1\r\n1\r\n366.2109375\r\n3906.25\r\n";
-    const std::string kolva = std::string(std::getenv("KOLVA_BUILD_DIR")) + "/app/ui/kolva";
-    pid_ = Spawn({kolva}, folder_.string(),
-                 {"DISPLAY=" + display, "KOLVA_CARD=sim,in1=sine:2V:3Hz,in2=triangle:1V:1Hz",
-                  "QT_QPA_PLATFORM=xcb", "LC_ALL=C", "LANG=C"});
-  }
-  ~KolvaRun() {
-    if (pid_ > 0 && !ExitStatus(pid_, false)) {
-      ::kill(pid_, SIGKILL);
-      ExitStatus(pid_, true);
-    }
-    if (!folder_.empty()) fs::remove_all(folder_);
-  }
-  pid_t Pid() const { return pid_; }
-  fs::path Results() const { return folder_ / "results.txt"; }
-
- private:
-  fs::path folder_;
-  pid_t pid_ = -1;
+  explicit ChartedRun(const std::string& display)
+      : KolvaRun(display, "0\r\n0\r\n0.01\r\n0.02\r\ntrue\r\ntrue\r\nfalse\r\ntrue\r\n",
+                 "sim,in1=sine:2V:3Hz,in2=triangle:1V:1Hz", {"LC_ALL=C", "LANG=C"}) {}
 };
 
 // The application object of this process on `display`, for the chart
@@ -199,20 +78,11 @@ class ZoomEndToEnd : public ::testing::Test {
   }
 
   std::string Xdotool(const std::vector<std::string>& args) {
-    std::vector<std::string> argv{"xdotool"};
-    argv.insert(argv.end(), args.begin(), args.end());
-    return Capture(display_.Name(), argv);
+    return kolva::xsession::Xdotool(display_.Name(), args);
   }
 
   std::string FindWindow(const std::string& name, const KolvaRun& program) {
-    std::string id;
-    WaitFor(
-        [&] {
-          id = Xdotool({"search", "--onlyvisible", "--name", name});
-          return !id.empty() || ExitStatus(program.Pid(), false).has_value();
-        },
-        seconds(30));
-    return id.substr(0, id.find('\n'));
+    return kolva::xsession::FindWindow(display_.Name(), name, program);
   }
 
   // The window's pixels as the X server holds them (an xwd dump: equal
@@ -238,24 +108,6 @@ class ZoomEndToEnd : public ::testing::Test {
     return last;
   }
 
-  // True once the file has kept its size for two seconds.
-  bool FileSettled(const fs::path& file) {
-    std::uintmax_t size = 0;
-    auto since = SteadyClock::now();
-    return WaitFor(
-        [&] {
-          std::error_code error;
-          const std::uintmax_t now = fs::file_size(file, error);
-          if (error) return false;
-          if (now != size) {
-            size = now;
-            since = SteadyClock::now();
-          }
-          return SteadyClock::now() - since >= seconds(2);
-        },
-        seconds(60));
-  }
-
   // A left drag in window coordinates, in steps as a hand moves.
   void LeftDrag(const std::string& window, int x0, int y0, int x1, int y1) {
     auto to = [&](int x, int y) {
@@ -271,7 +123,7 @@ class ZoomEndToEnd : public ::testing::Test {
 };
 
 TEST_F(ZoomEndToEnd, AfterARunADragDownRightZoomsAndADragUpLeftRestoresThePicture) {
-  KolvaRun program(display_.Name());
+  ChartedRun program(display_.Name());
   const std::string main = FindWindow("Card found", program);
   ASSERT_FALSE(main.empty()) << "no main window with the card's caption";
   Xdotool({"mousemove", "--window", main, "148", "396"});
@@ -280,7 +132,7 @@ TEST_F(ZoomEndToEnd, AfterARunADragDownRightZoomsAndADragUpLeftRestoresThePictur
   ASSERT_FALSE(chart.empty()) << "the chart window did not appear";
   ASSERT_TRUE(WaitFor([&] { return fs::exists(program.Results()); }, seconds(20)));
   // The run lasts 1.2 s and flushes the file at least once a second.
-  ASSERT_TRUE(FileSettled(program.Results())) << "the run did not end";
+  ASSERT_TRUE(WaitUntilStill(program.Results(), seconds(2), seconds(60))) << "the run did not end";
   Xdotool({"windowraise", chart});
   const std::string before = SettledPicture(chart);
   ASSERT_GT(before.size(), 400000u) << "a 477 x 310 picture";

@@ -3,136 +3,26 @@
 // driven with xdotool as an operator would: a click on ACQUISITION START
 // records a charted run into the results file while the chart window shows
 // it; runs without charting are stopped by holding the S key.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <charconv>
-#include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <iterator>
-#include <optional>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "app/ui/tests/x_session.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-using SteadyClock = std::chrono::steady_clock;
-using std::chrono::seconds;
-
-// Polls `done` every 50 ms for at most `limit`: the program under test is a
-// real process on a real clock.
-bool WaitFor(const std::function<bool()>& done, seconds limit) {
-  const auto deadline = SteadyClock::now() + limit;
-  while (!done()) {
-    if (SteadyClock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return true;
-}
-
-// Starts `argv` in `folder` with extra environment; its standard output
-// goes to `outFd` (else /dev/null).
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& folder,
-            const std::vector<std::string>& environment, int outFd = -1) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  if (!folder.empty() && ::chdir(folder.c_str()) != 0) ::_exit(126);
-  for (const std::string& entry : environment) ::putenv(const_cast<char*>(entry.c_str()));
-  const int null = ::open("/dev/null", O_RDWR);
-  ::dup2(null, STDIN_FILENO);
-  ::dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
-  ::dup2(null, STDERR_FILENO);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  ::execvp(args[0], args.data());
-  ::_exit(127);
-}
-
-std::optional<int> ExitStatus(pid_t pid, bool wait) {
-  int status = 0;
-  if (::waitpid(pid, &status, wait ? 0 : WNOHANG) != pid) return std::nullopt;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// Runs xdotool on `display` and answers what it printed.
-std::string Xdotool(const std::string& display, const std::vector<std::string>& args) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "";
-  std::vector<std::string> argv{"xdotool"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  const pid_t pid = Spawn(argv, "", {"DISPLAY=" + display}, fds[1]);
-  ::close(fds[1]);
-  std::string out;
-  char buffer[256];
-  ssize_t got;
-  while ((got = ::read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, got);
-  ::close(fds[0]);
-  ExitStatus(pid, true);
-  return out;
-}
-
-bool OnPath(const char* program) {
-  const char* path = std::getenv("PATH");
-  std::string folders = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= folders.size()) {
-    const std::size_t end = std::min(folders.find(':', start), folders.size());
-    if (fs::exists(fs::path(folders.substr(start, end - start)) / program)) return true;
-    start = end + 1;
-  }
-  return false;
-}
-
-// An Xvfb on a display number of its own choosing.
-class PrivateDisplay {
- public:
-  PrivateDisplay() {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                  "-nolisten", "tcp"},
-                 "", {});
-    ::close(fds[1]);
-    std::string number;
-    char c = 0;
-    while (::read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    ::close(fds[0]);
-    if (!number.empty()) name_ = ":" + number;
-  }
-  ~PrivateDisplay() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ExitStatus(pid_, true);
-    }
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
+using namespace kolva::xsession;
 
 // The number of CR LF pairs in `text`.
 std::size_t LineEnds(const std::string& text) {
   std::size_t count = 0;
   for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos; at += 2) ++count;
   return count;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The file's lines, each of which must end with CR LF.
@@ -184,38 +74,16 @@ int CheckResults(const std::string& text, const std::string& interval, const std
   return static_cast<int>(lines.size()) - 11;
 }
 
-// The program in a scratch folder with its settings files.
-class KolvaRun {
+// kolva on the simulated card in a scratch folder: offsets 0, interval
+// 0.01 s, the given length, HIGH range, trigger on '1', trigger off, and
+// charting as asked.
+class RunProgram : public KolvaRun {
  public:
-  KolvaRun(const std::string& display, bool chart, const std::string& length) {
-    char pattern[] = "/tmp/kolva-e2e-run-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) return;
-    folder_ = pattern;
-    // Offsets, interval, length, HIGH range, trigger on '1', trigger off, chart.
-    std::ofstream(folder_ / "konfig.txt", std::ios::binary)
-        << "0\r\n0\r\n0.01\r\n"
-        << length << "\r\ntrue\r\ntrue\r\nfalse\r\n"
-        << (chart ? "true" : "false") << "\r\n";
-    std::ofstream(folder_ / "korekcje.txt", std::ios::binary)
-        << "0\r\n0\r\n1\r\n1\r\n366.2109375\r\n3906.25\r\n";
-    const std::string kolva = std::string(std::getenv("KOLVA_BUILD_DIR")) + "/app/ui/kolva";
-    pid_ = Spawn({kolva}, folder_.string(),
-                 {"DISPLAY=" + display, "KOLVA_CARD=sim,in1=sine:2V:3Hz,in2=triangle:1V:1Hz",
-                  "QT_QPA_PLATFORM=xcb", "LC_ALL=C", "LANG=C"});
-  }
-  ~KolvaRun() {
-    if (pid_ > 0 && !ExitStatus(pid_, false)) {
-      ::kill(pid_, SIGKILL);
-      ExitStatus(pid_, true);
-    }
-    if (!folder_.empty()) fs::remove_all(folder_);
-  }
-  pid_t Pid() const { return pid_; }
-  fs::path Results() const { return folder_ / "results.txt"; }
-
- private:
-  fs::path folder_;
-  pid_t pid_ = -1;
+  RunProgram(const std::string& display, bool chart, const std::string& length)
+      : KolvaRun(display,
+                 "0\r\n0\r\n0.01\r\n" + length + "\r\ntrue\r\ntrue\r\nfalse\r\n" +
+                     (chart ? "true" : "false") + "\r\n",
+                 "sim,in1=sine:2V:3Hz,in2=triangle:1V:1Hz", {"LC_ALL=C", "LANG=C"}) {}
 };
 
 class EndToEndRun : public ::testing::Test {
@@ -230,14 +98,7 @@ class EndToEndRun : public ::testing::Test {
 
   // The main window once start-up has found the card and set its caption.
   std::string MainWindow(const KolvaRun& program) {
-    std::string id;
-    WaitFor(
-        [&] {
-          id = Xdotool(display_.Name(), {"search", "--onlyvisible", "--name", "Card found"});
-          return !id.empty() || ExitStatus(program.Pid(), false).has_value();
-        },
-        seconds(30));
-    return id.substr(0, id.find('\n'));
+    return FindWindow(display_.Name(), "Card found", program);
   }
 
   // A click in the middle of Button3 (0, 376, 297 x 41 in the window).
@@ -246,30 +107,11 @@ class EndToEndRun : public ::testing::Test {
     Xdotool(display_.Name(), {"click", "1"});
   }
 
-  // Waits until the file has stopped growing for `quiet` (the run flushes
-  // at least once a second while it goes on).
-  bool WaitUntilStill(const fs::path& file, seconds quiet, seconds limit) {
-    std::uintmax_t size = 0;
-    auto since = SteadyClock::now();
-    return WaitFor(
-        [&] {
-          std::error_code error;
-          const std::uintmax_t now = fs::file_size(file, error);
-          if (error) return false;
-          if (now != size) {
-            size = now;
-            since = SteadyClock::now();
-          }
-          return SteadyClock::now() - since >= quiet;
-        },
-        limit);
-  }
-
   PrivateDisplay display_;
 };
 
 TEST_F(EndToEndRun, StartClickRecordsAChartedRunIntoTheResultsFile) {
-  KolvaRun program(display_.Name(), true, "0.02");  // 1.2 s at 0.01 s
+  RunProgram program(display_.Name(), true, "0.02");  // 1.2 s at 0.01 s
   const std::string window = MainWindow(program);
   ASSERT_FALSE(window.empty()) << "no main window with the card's caption";
 
@@ -287,7 +129,7 @@ TEST_F(EndToEndRun, StartClickRecordsAChartedRunIntoTheResultsFile) {
 }
 
 TEST_F(EndToEndRun, HeldStopKeyEndsRunsWithoutCharting) {
-  KolvaRun program(display_.Name(), false, "1");  // a minute, unless stopped
+  RunProgram program(display_.Name(), false, "1");  // a minute, unless stopped
   const std::string window = MainWindow(program);
   ASSERT_FALSE(window.empty()) << "no main window with the card's caption";
 
@@ -322,7 +164,7 @@ void TypeFileName(const std::string& display, const std::string& window, const s
 }
 
 TEST_F(EndToEndRun, FailedRunShowsItsErrorAndLeavesTheWindowUsable) {
-  KolvaRun program(display_.Name(), false, "0.01");  // 0.6 s
+  RunProgram program(display_.Name(), false, "0.01");  // 0.6 s
   const std::string window = MainWindow(program);
   ASSERT_FALSE(window.empty()) << "no main window with the card's caption";
 
