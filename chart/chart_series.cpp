@@ -28,13 +28,30 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
   if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
   int index = xValues_->AddOrdered(x);
   yValues_->InsertValueAt(index, y);
-  TColor stored = color == clDefault ? clAutoColor : color;
-  colors_.insert(static_cast<std::size_t>(index), stored);
-  InsertLabel(index, label);
+  StoreColor(static_cast<std::size_t>(index), color == clDefault ? clAutoColor : color);
+  // Until some point has a label there is no label list to keep in step.
+  if (!label.empty() || !labels_.empty()) InsertLabel(index, label);
   if (OnAfterAdd) OnAfterAdd(*this, index);
   NotifyDependents(TSeriesChange::Add, index);
   if (active_) RequestRepaint();
   return index;
+}
+
+void TChartSeries::StoreColor(std::size_t at, TColor color) {
+  if (colors_.empty()) {
+    const auto count = static_cast<std::size_t>(PointCount());
+    if (count == 1 || color == sharedColor_) {
+      sharedColor_ = color;
+      return;
+    }
+    // The points stored before this one get their own entries.
+    for (std::size_t i = 1; i < count; ++i) colors_.push_back(sharedColor_);
+  }
+  if (at == colors_.size()) {
+    colors_.push_back(color);
+  } else {
+    colors_.insert(at, color);
+  }
 }
 
 int TChartSeries::AddY(double y, const std::string& label, TColor color) {
@@ -72,7 +89,7 @@ void TChartSeries::DeletePoint(int index) {
 }
 
 TColor TChartSeries::PointColor(int index) const {
-  if (index < 0 || static_cast<std::size_t>(index) >= colors_.size()) return seriesColor_;
+  if (index < 0 || index >= PointCount()) return seriesColor_;
   TColor stored = StoredColor(index);
   if (stored != clAutoColor) return stored;
   return colorEachPoint_ ? PaletteColor(index) : seriesColor_;
@@ -118,7 +135,10 @@ void TChartSeries::SetParentChart(TCustomAxisPanel* chart) {
 void TChartSeries::SetColorEachPoint(bool value) {
   if (colorEachPoint_ == value) return;
   colorEachPoint_ = value;
-  if (!value) std::fill(colors_.begin(), colors_.end(), clAutoColor);
+  if (!value) {
+    colors_.Release();
+    sharedColor_ = clAutoColor;
+  }
   RequestRepaint();
 }
 
@@ -145,8 +165,8 @@ void TChartSeries::DrawPoints() {
 }
 
 std::size_t TChartSeries::StorageBytes() const {
-  std::size_t bytes = colors_.capacity() * sizeof(TColor) +
-                      labels_.capacity() * sizeof(std::unique_ptr<std::string>);
+  std::size_t bytes =
+      colors_.StorageBytes() + labels_.capacity() * sizeof(std::unique_ptr<std::string>);
   for (const TChartValueList* list : valueLists_) bytes += list->StorageBytes();
   for (const auto& label : labels_)
     if (label) bytes += sizeof(std::string) + label->capacity();

@@ -30,7 +30,8 @@ struct TSeriesMarks {
 // The points of one curve: an X list (ascending), a Y list, a colour and an
 // optional label per point, and the notifications that make the chart
 // repaint. The four per-point lists always hold PointCount entries; point
-// labels cost nothing until some point has one.
+// labels cost nothing until some point has one, and point colours nothing
+// while all points share one.
 class TChartSeries {
  public:
   using BeforeAddEvent = std::function<bool(TChartSeries&)>;
@@ -131,7 +132,9 @@ class TChartSeries {
   void AddDataSource(TChartSeries* source);
   void RemoveDataSource(TChartSeries* source);
   const std::vector<TChartSeries*>& DataSources() const { return dataSources_; }
-  void NotifyDependents(TSeriesChange kind, int index);
+  void NotifyDependents(TSeriesChange kind, int index) {
+    if (!dependents_.empty()) TellDependents(kind, index);
+  }
   // Clears the series and copies every point of its data sources again.
   void ReloadFromDataSources();
 
@@ -178,15 +181,27 @@ class TChartSeries {
     RequestRepaint();
   }
   void InsertLabel(int index, const std::string& label);
+  void TellDependents(TSeriesChange kind, int index);
   void CopyPointFrom(const TChartSeries& source, int index);
   void OnSourceChanged(TSeriesChange kind, int index);
-  TColor StoredColor(int index) const { return colors_[static_cast<std::size_t>(index)]; }
+  // The colour point `index` was given (clDefault already turned into
+  // clAutoColor).
+  TColor StoredColor(int index) const {
+    return colors_.empty() ? sharedColor_ : colors_[static_cast<std::size_t>(index)];
+  }
+  // Stores the colour of the point just stored at `at`.
+  void StoreColor(std::size_t at, TColor color);
 
   std::string name_;
   bool active_ = true;
   TColor seriesColor_ = clAutoColor;
   bool colorEachPoint_ = false;
+  // The colour list. While every point has the same colour (a run's
+  // points all do) only that colour is kept, in sharedColor_, and colors_
+  // stays empty; the first point given another colour makes colors_ hold
+  // one entry per point.
   PodArray<TColor> colors_;
+  TColor sharedColor_ = clAutoColor;
   std::string colorSource_;
   int cursor_ = 0;
   std::vector<TChartSeries*> dataSources_;

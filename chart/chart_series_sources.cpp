@@ -26,8 +26,7 @@ void TChartSeries::RemoveDataSource(TChartSeries* source) {
   theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
 }
 
-void TChartSeries::NotifyDependents(TSeriesChange kind, int index) {
-  if (dependents_.empty()) return;
+void TChartSeries::TellDependents(TSeriesChange kind, int index) {
   for (TChartSeries* dependent : std::vector<TChartSeries*>(dependents_)) {
     const auto& sources = dependent->dataSources_;
     if (std::find(sources.begin(), sources.end(), this) != sources.end())

@@ -22,28 +22,10 @@ double TChartValueList::Value(int index) const {
   return Read(values_[static_cast<std::size_t>(index)]);
 }
 
-void TChartValueList::AddStatistics(double stored) {
-  double v = Read(stored);
-  total_ += v;
-  totalAbs_ += std::fabs(v);
-  if (values_.size() == 1) {
-    minimum_ = maximum_ = v;
-  } else {
-    if (v < minimum_) minimum_ = v;
-    if (v > maximum_) maximum_ = v;
-  }
-}
-
-int TChartValueList::AddOrdered(double value) {
+int TChartValueList::InsertOrdered(double value) {
+  // The walk starts at the end again: a value that compares false with
+  // everything (NaN) stops it at once and is appended.
   int index = ValueCount();
-  // Samples arrive in order: one comparison, then an append.
-  bool append = values_.empty() || order_ == loNone ||
-                (order_ == loAscending ? values_.back() <= value : values_.back() >= value);
-  if (append) {
-    values_.push_back(value);
-    AddStatistics(value);
-    return index;
-  }
   if (order_ == loAscending) {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] > value) --index;
   } else {
@@ -54,7 +36,7 @@ int TChartValueList::AddOrdered(double value) {
   return index;
 }
 
-void TChartValueList::InsertValueAt(int index, double value) {
+void TChartValueList::InsertInside(int index, double value) {
   if (index < 0 || index > ValueCount()) throw EListError(index);
   values_.insert(static_cast<std::size_t>(index), value);
   AddStatistics(value);
@@ -120,9 +102,9 @@ void TChartValueList::SetMultiplier(double value) {
   multiplier_ = value;
   RecalcMinMax();
   total_ = totalAbs_ = 0.0;
-  for (double stored : values_) {
-    total_ += Read(stored);
-    totalAbs_ += std::fabs(Read(stored));
+  for (std::size_t i = 0; i < values_.size(); ++i) {
+    total_ += Read(values_[i]);
+    totalAbs_ += std::fabs(Read(values_[i]));
   }
   if (owner_) {
     owner_->NotifyDependents(TSeriesChange::Refresh, -1);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cmath>
 #include <string>
 
 #include "chart/pod_array.h"
@@ -29,9 +30,21 @@ class TChartValueList {
   // Stores the value where Order demands: with an order, after every equal
   // value, found by walking back from the end (one comparison when values
   // arrive in order). Answers the index where it now lies.
-  int AddOrdered(double value);
-  // Stores the value at the index, ignoring Order.
-  void InsertValueAt(int index, double value);
+  int AddOrdered(double value) {
+    if (!GoesLast(value)) return InsertOrdered(value);
+    int index = ValueCount();
+    Append(value);
+    return index;
+  }
+  // Stores the value at the index (0 .. ValueCount), ignoring Order;
+  // raises EListError outside that range.
+  void InsertValueAt(int index, double value) {
+    if (index == ValueCount()) {
+      Append(value);
+      return;
+    }
+    InsertInside(index, value);
+  }
   void DeleteValue(int index);
   void ChangeValue(int index, double value);
   // The first index whose read value equals the argument exactly, else -1.
@@ -62,11 +75,33 @@ class TChartValueList {
 
   TChartSeries* Owner() const { return owner_; }
   // Bytes of storage the list holds (capacity, not count).
-  std::size_t StorageBytes() const { return values_.capacity() * sizeof(double); }
+  std::size_t StorageBytes() const { return values_.StorageBytes(); }
 
  private:
   double Read(double stored) const { return static_cast<double>(stored * multiplier_); }
-  void AddStatistics(double stored);
+  // True when Order puts the value after every stored one.
+  bool GoesLast(double value) const {
+    if (order_ == loNone || values_.empty()) return true;
+    return order_ == loAscending ? values_.back() <= value : values_.back() >= value;
+  }
+  void Append(double value) {
+    values_.push_back(value);
+    AddStatistics(value);
+  }
+  void AddStatistics(double stored) {
+    double v = Read(stored);
+    total_ += v;
+    totalAbs_ += std::fabs(v);
+    if (values_.size() == 1) {
+      minimum_ = maximum_ = v;
+    } else {
+      if (v < minimum_) minimum_ = v;
+      if (v > maximum_) maximum_ = v;
+    }
+  }
+  // The out-of-order cases of AddOrdered and InsertValueAt.
+  int InsertOrdered(double value);
+  void InsertInside(int index, double value);
   void CheckIndex(int index) const;
 
   TChartSeries* owner_;

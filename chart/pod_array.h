@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -8,64 +9,137 @@
 
 namespace kolva::chart {
 
-// A contiguous, growable array of trivially copyable values (the per-point
-// numbers and colours of a series). It grows with realloc, which lets the C
-// library move a large block by remapping its pages instead of copying them
-// and touching fresh memory: adding a million samples then costs little
-// more than writing them. Release() gives the storage back (capacity 0).
+// A growable array of trivially copyable values (the per-point numbers and
+// colours of a series), stored in blocks of kBlockSize values reached
+// through a table. Growing never moves a stored value: a full array gets
+// one more block, so adding a million samples writes each value once and
+// the unused room is below one block. Until the array first fills one
+// block, that block alone grows with realloc, so a short series takes
+// little room. Release() gives all storage back (capacity 0).
 template <typename T>
 class PodArray {
   static_assert(std::is_trivially_copyable_v<T>);
 
  public:
+  static constexpr std::size_t kBlockShift = 10;
+  static constexpr std::size_t kBlockSize = std::size_t{1} << kBlockShift;
+  static constexpr std::size_t kFirstCapacity = 16;
+
   PodArray() = default;
   PodArray(const PodArray&) = delete;
   PodArray& operator=(const PodArray&) = delete;
-  ~PodArray() { std::free(data_); }
+  ~PodArray() { Release(); }
 
   std::size_t size() const { return size_; }
   std::size_t capacity() const { return capacity_; }
   bool empty() const { return size_ == 0; }
-  T& operator[](std::size_t i) { return data_[i]; }
-  const T& operator[](std::size_t i) const { return data_[i]; }
-  const T& back() const { return data_[size_ - 1]; }
-  T* begin() { return data_; }
-  T* end() { return data_ + size_; }
-  const T* begin() const { return data_; }
-  const T* end() const { return data_ + size_; }
+  // Bytes held: the blocks and the table that reaches them.
+  std::size_t StorageBytes() const { return capacity_ * sizeof(T) + tableCapacity_ * sizeof(T*); }
+
+  T& operator[](std::size_t i) { return blocks_[i >> kBlockShift][i & kMask]; }
+  const T& operator[](std::size_t i) const { return blocks_[i >> kBlockShift][i & kMask]; }
+  const T& back() const { return (*this)[size_ - 1]; }
 
   void push_back(T value) {
     if (size_ == capacity_) Grow();
-    data_[size_++] = value;
+    (*this)[size_] = value;
+    ++size_;
   }
   // Inserts before position i (0 .. size()).
   void insert(std::size_t i, T value) {
     if (size_ == capacity_) Grow();
-    std::memmove(data_ + i + 1, data_ + i, (size_ - i) * sizeof(T));
-    data_[i] = value;
+    ShiftUp(i);
+    (*this)[i] = value;
     ++size_;
   }
+  // Removes position i (0 .. size() - 1).
   void erase(std::size_t i) {
-    std::memmove(data_ + i, data_ + i + 1, (size_ - i - 1) * sizeof(T));
+    ShiftDown(i);
     --size_;
+  }
+  void Fill(T value) {
+    for (std::size_t b = 0; b * kBlockSize < size_; ++b)
+      std::fill_n(blocks_[b], std::min(kBlockSize, size_ - b * kBlockSize), value);
   }
   // Empties the array and frees its storage.
   void Release() {
-    std::free(data_);
-    data_ = nullptr;
-    size_ = capacity_ = 0;
+    for (std::size_t b = 0; b < blockCount_; ++b) std::free(blocks_[b]);
+    std::free(blocks_);
+    blocks_ = nullptr;
+    blockCount_ = tableCapacity_ = size_ = capacity_ = 0;
   }
 
  private:
+  static constexpr std::size_t kMask = kBlockSize - 1;
+
   void Grow() {
-    std::size_t wanted = capacity_ < 16 ? 16 : capacity_ * 2;
-    void* grown = std::realloc(data_, wanted * sizeof(T));
+    if (capacity_ < kBlockSize) {
+      GrowFirstBlock();
+    } else {
+      AddBlock();
+    }
+  }
+  void GrowFirstBlock() {
+    if (tableCapacity_ == 0) GrowTable();
+    std::size_t wanted = capacity_ == 0 ? kFirstCapacity : capacity_ * 2;
+    void* grown = std::realloc(blocks_[0], wanted * sizeof(T));
     if (grown == nullptr) throw std::bad_alloc();
-    data_ = static_cast<T*>(grown);
+    blocks_[0] = static_cast<T*>(grown);
+    blockCount_ = 1;
     capacity_ = wanted;
   }
+  void AddBlock() {
+    if (blockCount_ == tableCapacity_) GrowTable();
+    void* block = std::malloc(kBlockSize * sizeof(T));
+    if (block == nullptr) throw std::bad_alloc();
+    blocks_[blockCount_++] = static_cast<T*>(block);
+    capacity_ += kBlockSize;
+  }
+  void GrowTable() {
+    std::size_t wanted = tableCapacity_ == 0 ? 1 : tableCapacity_ * 2;
+    void* grown = std::realloc(blocks_, wanted * sizeof(T*));
+    if (grown == nullptr) throw std::bad_alloc();
+    blocks_ = static_cast<T**>(grown);
+    if (tableCapacity_ == 0) blocks_[0] = nullptr;
+    tableCapacity_ = wanted;
+  }
+  // Moves positions i .. size() - 1 one up, the last block first; the
+  // value crossing into the next block is carried over before its block
+  // is overwritten. Needs room for one more value.
+  void ShiftUp(std::size_t i) {
+    for (std::size_t end = size_; end > i;) {
+      std::size_t blockStart = end & ~kMask;
+      std::size_t from = std::max(i, blockStart);  // first moved value of this block
+      T* block = blocks_[end >> kBlockShift];
+      std::size_t offset = end - blockStart;
+      if (from == blockStart) {
+        std::memmove(block + 1, block, offset * sizeof(T));
+        if (from > i) block[0] = (*this)[from - 1];
+        end = from > i ? from - 1 : i;
+        if (from == i) break;
+        continue;
+      }
+      std::memmove(block + (from - blockStart) + 1, block + (from - blockStart),
+                   (end - from) * sizeof(T));
+      break;
+    }
+  }
+  // Moves positions i + 1 .. size() - 1 one down, the first block first.
+  void ShiftDown(std::size_t i) {
+    for (std::size_t at = i; at + 1 < size_;) {
+      std::size_t blockEnd = (at | kMask) + 1;  // one past this block
+      std::size_t last = std::min(blockEnd, size_) - 1;
+      T* block = blocks_[at >> kBlockShift];
+      std::size_t offset = at & kMask;
+      std::memmove(block + offset, block + offset + 1, (last - at) * sizeof(T));
+      if (last + 1 < size_) block[last & kMask] = (*this)[last + 1];
+      at = last + 1;
+    }
+  }
 
-  T* data_ = nullptr;
+  T** blocks_ = nullptr;
+  std::size_t blockCount_ = 0;
+  std::size_t tableCapacity_ = 0;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
 };
