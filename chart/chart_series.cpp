@@ -37,10 +37,10 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
   return index;
 }
 
-void TChartSeries::StoreColor(std::size_t at, TColor color) {
+void TChartSeries::StoreOwnColor(std::size_t at, TColor color) {
   if (colors_.empty()) {
     const auto count = static_cast<std::size_t>(PointCount());
-    if (count == 1 || color == sharedColor_) {
+    if (count == 1) {
       sharedColor_ = color;
       return;
     }

@@ -190,7 +190,11 @@ class TChartSeries {
     return colors_.empty() ? sharedColor_ : colors_[static_cast<std::size_t>(index)];
   }
   // Stores the colour of the point just stored at `at`.
-  void StoreColor(std::size_t at, TColor color);
+  void StoreColor(std::size_t at, TColor color) {
+    if (colors_.empty() && color == sharedColor_) return;
+    StoreOwnColor(at, color);
+  }
+  void StoreOwnColor(std::size_t at, TColor color);
 
   std::string name_;
   bool active_ = true;
