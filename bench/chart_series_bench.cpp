@@ -32,8 +32,8 @@ std::unique_ptr<TChart> MakeChart() {
 // AddPoint calls in ascending x on a fresh series shown by a chart; each
 // call requests a repaint, as in a run. Reports calls per second and the
 // heap bytes the points hold. With a million points most of the time goes
-// to the kernel supplying fresh pages and to moving the growing arrays;
-// ten thousand points show the cost of the call itself.
+// to the kernel supplying fresh pages (the storage never moves as it
+// grows); ten thousand points show mostly the cost of the call itself.
 void BM_AddPointAscending(benchmark::State& state) {
   const int points = static_cast<int>(state.range(0));
   auto chart = MakeChart();
