@@ -18,6 +18,9 @@ TChartSeries::~TChartSeries() {
   while (!dataSources_.empty()) RemoveDataSource(dataSources_.back());
   for (TChartSeries* dependent : std::vector<TChartSeries*>(dependents_))
     dependent->RemoveDataSource(this);
+  // A series being destroyed calls none of its handlers: what they capture
+  // may already be gone.
+  OnClearValues = nullptr;
   ClearPoints();
   if (parentChart_) parentChart_->RemoveSeries(this);
 }

@@ -190,6 +190,19 @@ TEST_F(SeriesTest, EventsAndRefusedPoints) {
   EXPECT_EQ(calls, (std::vector<std::string>{"before 4", "after 0", "before 7", "clear", "clear"}));
 }
 
+TEST(SeriesLifetimeTest, DestructionCallsNoHandler) {
+  int clears = 0;
+  {
+    TChartSeries doomed{"Doomed"};
+    doomed.AddPoint(1, 2);
+    doomed.OnClearValues = [&](TChartSeries&) { ++clears; };
+    doomed.ClearPoints();
+    EXPECT_EQ(clears, 1);
+    doomed.AddPoint(3, 4);
+  }
+  EXPECT_EQ(clears, 1);
+}
+
 TEST_F(SeriesTest, ClearAndDeleteEmptyEveryList) {
   series.AddPoint(1, -3, "a");
   series.AddPoint(2, 8, "");
