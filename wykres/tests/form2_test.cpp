@@ -7,6 +7,7 @@
 #include <QImage>
 #include <cstdlib>
 #include <string>
+#include "chart/qt/tests/qt_app.h"
 
 namespace kolva::wykres {
 namespace {
@@ -17,12 +18,7 @@ class Form2Test : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     if (QApplication::instance()) return;
-    static int argc = 1;
-    static char name[] = "form2_test";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: among the exit handlers it would outlive Qt's globals.
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
+    chart::qt::testing::EnsureQtApp();
   }
   QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFFu; }
 

@@ -22,6 +22,7 @@
 
 #include "app/ui/tests/x_session.h"
 #include "chart/axis_layout.h"
+#include "chart/qt/tests/qt_app.h"
 #include "wykres/form2.h"
 
 namespace {
@@ -44,10 +45,7 @@ void StartQtOn(const std::string& display) {
   if (QApplication::instance() != nullptr) return;
   ::setenv("QT_QPA_PLATFORM", "xcb", 1);
   ::setenv("DISPLAY", display.c_str(), 1);
-  static int argc = 1;
-  static char name[] = "zoom_e2e_test";
-  static char* argv[] = {name, nullptr};
-  new QApplication(argc, argv);
+  kolva::chart::qt::testing::EnsureQtApp();
 }
 
 // The values of the labels the axis draws at its current range.

@@ -13,6 +13,7 @@
 #include "app/errors.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
+#include "chart/qt/tests/qt_app.h"
 #include "platform/locale_settings.h"
 #include "wykres/form2.h"
 
@@ -23,12 +24,7 @@ namespace {
 // instead of shown in boxes.
 class ChartWindowGuardTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "kolva";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { chart::qt::testing::EnsureQtApp(); }
   void SetUp() override {
     platform::SetCurrentLocale(platform::LocaleSettings{});
     ApplicationErrors().SetPresenter([this](const std::string& text) { shown.push_back(text); });

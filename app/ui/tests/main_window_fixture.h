@@ -27,6 +27,7 @@
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
+#include "chart/qt/tests/qt_app.h"
 #include "platform/locale_settings.h"
 #include "platform/privileged_instruction.h"
 #include "platform/scan_code_latch.h"
@@ -65,12 +66,7 @@ class RecordingBus : public platform::PortBus {
 // keyboard; the error boxes it would show are recorded instead.
 class MainWindowTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "kolva";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { chart::qt::testing::EnsureQtApp(); }
   void SetUp() override {
     platform::SetCurrentLocale(platform::LocaleSettings{});
     char pattern[] = "/tmp/kolva-window-XXXXXX";

@@ -13,6 +13,7 @@
 #include "app/acquisition_run.h"
 #include "app/card.h"
 #include "app/tests/fake_controls.h"
+#include "chart/qt/tests/qt_app.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
@@ -36,12 +37,7 @@ class PaintCounter : public QObject {
 
 class ResultsChartAdapterTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "kolva";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { chart::qt::testing::EnsureQtApp(); }
   void SetUp() override { platform::SetCurrentLocale(platform::LocaleSettings{}); }
 
   wykres::TForm2 form;

@@ -11,6 +11,7 @@
 #include "chart/line_series.h"
 #include "chart/number_format.h"
 #include "chart/qt/chart_widget.h"
+#include "chart/qt/tests/qt_app.h"
 
 namespace kolva::chart::qt {
 namespace {
@@ -19,12 +20,7 @@ namespace {
 // events create Qt's pointing device, whose teardown among the program's
 // exit handlers would come after the statics it uses.
 bool EnsureApp() {
-  if (QApplication::instance() == nullptr) {
-    static int argc = 1;
-    static char name[] = "zoom_widget_test";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
-  }
+  testing::EnsureQtApp();
   return true;
 }
 
