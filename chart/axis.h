@@ -12,6 +12,7 @@
 #include "chart/chart_font.h"
 #include "chart/chart_pen.h"
 #include "chart/geometry.h"
+#include "chart/store_changed.h"
 
 namespace kolva::chart {
 
@@ -180,9 +181,7 @@ class TCustomChartAxis {
  private:
   template <typename T>
   void Store(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    host_.Invalidate();
+    if (StoreChanged(field, value)) host_.Invalidate();
   }
   int LabelSizeOf(double value);
   std::string LabelText(double value, bool withEvent);

@@ -3,6 +3,7 @@
 
 #include "chart/color.h"
 #include "chart/notify_link.h"
+#include "chart/store_changed.h"
 
 namespace kolva::chart {
 
@@ -51,9 +52,7 @@ class TPen {
  protected:
   template <typename T>
   void Store(T& field, T value) {
-    if (field == value) return;
-    field = value;
-    OnChange.Fire();
+    if (StoreChanged(field, value)) OnChange.Fire();
   }
 
  private:

@@ -10,6 +10,7 @@
 #include "chart/color.h"
 #include "chart/geometry.h"
 #include "chart/pod_array.h"
+#include "chart/store_changed.h"
 
 namespace kolva::chart {
 
@@ -176,9 +177,7 @@ class TChartSeries {
   friend class TCustomAxisPanel;
   template <typename T>
   void SetAndRepaint(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    RequestRepaint();
+    if (StoreChanged(field, value)) RequestRepaint();
   }
   void InsertLabel(int index, const std::string& label);
   void TellDependents(TSeriesChange kind, int index);

@@ -8,6 +8,7 @@
 #include "chart/chart_font.h"
 #include "chart/chart_pen.h"
 #include "chart/geometry.h"
+#include "chart/store_changed.h"
 
 namespace kolva::chart {
 
@@ -33,9 +34,7 @@ class TChartFontObject {
   void Repaint() const;
   template <typename T>
   void Store(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    Repaint();
+    if (StoreChanged(field, value)) Repaint();
   }
 
  private:

@@ -4,6 +4,7 @@
 #include "chart/chart_brush.h"
 #include "chart/chart_pen.h"
 #include "chart/custom_chart_panel.h"
+#include "chart/store_changed.h"
 
 namespace kolva::chart {
 
@@ -29,9 +30,7 @@ class TChartWall {
  private:
   template <typename T>
   void Store(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    chart_.Invalidate();
+    if (StoreChanged(field, value)) chart_.Invalidate();
   }
 
   TCustomChartPanel& chart_;
@@ -62,9 +61,7 @@ class TChartGradient {
  private:
   template <typename T>
   void Store(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    chart_.Invalidate();
+    if (StoreChanged(field, value)) chart_.Invalidate();
   }
 
   TCustomChartPanel& chart_;

@@ -7,6 +7,7 @@
 #include "chart/chart_canvas3d.h"
 #include "chart/color.h"
 #include "chart/geometry.h"
+#include "chart/store_changed.h"
 #include "chart/view3d_options.h"
 
 namespace kolva::chart {
@@ -112,9 +113,7 @@ class TCustomChartPanel {
  protected:
   template <typename T>
   void Store(T& field, const T& value) {
-    if (field == value) return;
-    field = value;
-    Invalidate();
+    if (StoreChanged(field, value)) Invalidate();
   }
   // Everything one paint draws, in order; ChartBounds and ChartRect are set.
   virtual void InternalDraw(const TRect& bounds) = 0;
