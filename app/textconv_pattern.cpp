@@ -143,13 +143,11 @@ Layout LayOut(const Section& s, long double magnitude) {
     laid.whole.insert(0, static_cast<std::size_t>(s.minInt) - laid.whole.size(), '0');
   while (static_cast<int>(laid.fraction.size()) > s.minFrac && laid.fraction.back() == '0')
     laid.fraction.pop_back();
-  // A section with placeholders always shows a digit, also under "#" alone;
-  // one without any (such as a quoted text for zero) shows only its text.
+  // "#" writes a digit only when it is significant, so zero under "#.##"
+  // writes no digit at all; a section without placeholders (such as a quoted
+  // text for zero) shows only its text.
   const bool hasPlaceholders = s.intPlaceholders + s.fracPlaceholders > 0 || s.scientific;
-  if (!hasPlaceholders)
-    laid.whole.clear();
-  else if (!s.scientific && laid.whole.empty() && laid.fraction.empty())
-    laid.whole = "0";
+  if (!hasPlaceholders) laid.whole.clear();
   return laid;
 }
 

@@ -61,8 +61,12 @@ INSTANTIATE_TEST_SUITE_P(
         PatternCase{"0.0#", 3.1L, "3.1", "3,1"}, PatternCase{"000", 7.0L, "007", "007"},
         PatternCase{"#0", 0.4L, "0", "0"},
         PatternCase{"#", 12345.6L, "12346", "12346"},  // integer digits beyond placeholders
-        PatternCase{"#.##", 0.5L, ".5", ",5"}, PatternCase{"#.##", 0.0L, "0", "0"},
-        PatternCase{".00", 12.5L, "12.50", "12,50"},
+        PatternCase{"#.##", 0.5L, ".5", ",5"}, PatternCase{"#.##", -0.5L, "-.5", "-,5"},
+        // "#" is written only when significant: zero leaves nothing.
+        PatternCase{"#.##", 0.0L, "", ""}, PatternCase{"#,###", 0.0L, "", ""},
+        PatternCase{"#", 0.0L, "", ""}, PatternCase{"#.##", 0.001L, "", ""},
+        PatternCase{"#,###", -0.2L, "", ""}, PatternCase{"#.## V", 0.0L, " V", " V"},
+        PatternCase{"##0.## %", 0.0L, "0 %", "0 %"}, PatternCase{".00", 12.5L, "12.50", "12,50"},
         PatternCase{"00-00", 1234.0L, "12-34", "12-34"}, PatternCase{"0 V", 5.0L, "5 V", "5 V"},
         PatternCase{"\"U=\"0.0\" mV\"", 1.25L, "U=1.3 mV", "U=1,3 mV"},
         PatternCase{"'#'0", 5.0L, "#5", "#5"},
