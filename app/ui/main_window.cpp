@@ -111,11 +111,22 @@ void TForm1::Timer3Timer() {
 }
 
 void TForm1::Button1Click() {
-  Timer1_->start();
+  SetTimer1Enabled(true);
 }
 
 void TForm1::Button2Click() {
-  Timer1_->stop();
+  SetTimer1Enabled(false);
+}
+
+// Timer1.Enabled: switching on a timer that runs changes nothing, so a
+// second START PANEL does not restart the wait for the next reading.
+void TForm1::SetTimer1Enabled(bool enabled) {
+  if (Timer1_->isActive() == enabled) return;
+  if (enabled) {
+    Timer1_->start();
+  } else {
+    Timer1_->stop();
+  }
 }
 
 void TForm1::Button3Click() {
@@ -202,11 +213,7 @@ bool TForm1::ChartResults() const {
 }
 
 void TForm1::SetLiveReadout(bool on) {
-  if (on) {
-    Timer1_->start();
-  } else {
-    Timer1_->stop();
-  }
+  SetTimer1Enabled(on);
 }
 
 void TForm1::SetRunButton(const std::string& caption, bool enabled) {

@@ -126,6 +126,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void BuildCheckBoxesAndLabels();
   void BuildTimersAndTabOrder();
   void ConnectHandlers();
+  void SetTimer1Enabled(bool enabled);
 
   TForm1Platform platform_;
   std::unique_ptr<app::Card> card_;

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QProgressBar>
+#include <QProperty>
 #include <QToolButton>
 
 #include "main_window_fixture.h"
@@ -259,6 +260,30 @@ TEST_F(MainWindowTest, EnterStartsThePanelAndTheSKeyReachesTheLatch) {
   QKeyEvent release(QEvent::KeyRelease, Qt::Key_S, Qt::NoModifier, QStringLiteral("s"));
   QCoreApplication::sendEvent(&form, &release);
   EXPECT_EQ(latch_.ReadScanCode(), 31 | 0x80);
+}
+
+TEST_F(MainWindowTest, StartPanelLeavesARunningReadoutAlone) {
+  WriteSettings(kDefaultKonfig);
+  TForm1& form = Create();
+  form.show();
+  auto* timer = Control<QTimer>("Timer1");
+  // The timer's active state is announced at every stop and every start, so
+  // a restart of the wait shows as two announcements.
+  int announced = 0;
+  const auto notifier = timer->bindableActive().addNotifier([&] { ++announced; });
+  Control<QPushButton>("Button1")->click();
+  ASSERT_TRUE(timer->isActive());
+  EXPECT_EQ(announced, 1);
+  Control<QPushButton>("Button1")->click();
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QCoreApplication::sendEvent(&form, &enter);
+  form.SetLiveReadout(true);
+  EXPECT_EQ(announced, 1) << "the running wait was restarted";
+  EXPECT_TRUE(timer->isActive());
+  Control<QPushButton>("Button2")->click();
+  Control<QPushButton>("Button2")->click();
+  EXPECT_EQ(announced, 2);
+  EXPECT_FALSE(timer->isActive());
 }
 
 TEST_F(MainWindowTest, FileButtonPutsTheChosenPathIntoEdit4) {
