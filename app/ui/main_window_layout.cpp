@@ -3,13 +3,11 @@
 // caption, font and settings, and the tab order.
 #include <algorithm>
 
-#include <qdrawutil.h>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,6 +17,7 @@
 #include <QToolButton>
 
 #include "app/ui/main_window.h"
+#include "app/ui/readout_panel.h"
 
 namespace kolva::ui {
 namespace {
@@ -51,26 +50,6 @@ W* Place(W* widget, const char* name, int left, int top, int width, int height) 
   return widget;
 }
 
-// The live readout: a single sunken border, a lowered bevel of 5 pixels and a
-// 5-pixel border in the panel colour around the centred caption.
-class ReadoutPanel : public QLabel {
- public:
-  explicit ReadoutPanel(QWidget* parent) : QLabel(parent) {}
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    QRect area = rect();
-    painter.fillRect(area, kTeal);
-    qDrawWinPanel(&painter, area, palette(), true);
-    area.adjust(2, 2, -2, -2);
-    qDrawShadePanel(&painter, area, palette(), true, 5);
-    painter.setPen(kLime);
-    painter.setFont(font());
-    painter.drawText(area.adjusted(10, 10, -10, -10), Qt::AlignCenter, text());
-  }
-};
-
 // A label keeps its stored place and height; its width follows its text in
 // the font actually found, as a self-sizing label does.
 QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int width, int height,
@@ -99,9 +78,10 @@ void TForm1::BuildLayout() {
 }
 
 void TForm1::BuildReadouts() {
-  const QFont font = LayoutFont("Jazz LET", 37);
-  k1_ = Place(new ReadoutPanel(this), "k1", 8, 8, 209, 81);
+  auto* k1 = Place(new ReadoutPanel(this), "k1", 8, 8, 209, 81);
+  k1_ = k1;
   k2_ = Place(new ReadoutPanel(this), "k2", 8, 96, 209, 81);
+  const QFont font = ReadoutFont(37, k1->TextArea().width());
   k1_->setText(QStringLiteral("Input  1"));
   k2_->setText(QStringLiteral("Input  2"));
   for (QLabel* panel : {k1_, k2_}) {

@@ -4,11 +4,13 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <QFileDialog>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QProperty>
 #include <QToolButton>
 
+#include "app/ui/readout_panel.h"
 #include "main_window_fixture.h"
 
 namespace kolva::ui {
@@ -201,6 +203,30 @@ TEST_F(MainWindowTest, LiveReadoutTexts) {
   Control<QPushButton>("Button2")->click();
   EXPECT_FALSE(Control<QTimer>("Timer1")->isActive());
   EXPECT_EQ(Text("k1"), "5,000");
+}
+
+TEST_F(MainWindowTest, TheWidestReadingOfEachRangeFitsItsPanel) {
+  // Both inputs at the bottom of the scale, -2047 counts, and an offset of
+  // -1: -750 mV in LOW and -8000 mV in HIGH with the card's true scales.
+  for (const char* high : {"false", "true"}) {
+    WriteSettings(std::string("0\r\n0\r\n0.001\r\n0.1\r\n") + high + "\r\n",
+                  "0\r\n0\r\n1\r\n1\r\n366.2109375\r\n3906.25\r\n");
+    Create("in1=dc:-9V,in2=dc:-9V");
+    Control<QScrollBar>("zeroa")->setValue(-1);
+    Control<QScrollBar>("zerob")->setValue(-1);
+    Control<QPushButton>("Button1")->click();
+    Tick("Timer1");
+    const std::string widest = high == std::string("true") ? "-8000.000" : "-750.000";
+    for (const char* name : {"k1", "k2"}) {
+      EXPECT_EQ(Text(name), widest) << name;
+      const auto* panel = dynamic_cast<const ReadoutPanel*>(Control<QLabel>(name));
+      ASSERT_NE(panel, nullptr) << name;
+      EXPECT_EQ(panel->font().pixelSize(), 37) << name;
+      EXPECT_LE(panel->fontMetrics().horizontalAdvance(panel->text()), panel->TextArea().width())
+          << name << ": " << QFontInfo(panel->font()).family().toStdString();
+    }
+  }
+  EXPECT_TRUE(shown_.empty());
 }
 
 TEST_F(MainWindowTest, TriggerDisplayAndAFaultThatLasts) {
