@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -37,6 +38,12 @@ QString Latin1(const std::string& bytes) {
 
 std::string Bytes(const QString& text) {
   return text.toLatin1().toStdString();
+}
+
+// A file name is the file system's bytes, in the user's encoding (UTF-8),
+// whatever its letters; only the program's own texts are 8-bit.
+std::string FileSystemName(const QString& name) {
+  return QFile::encodeName(name).toStdString();
 }
 
 // A self-sizing label: its width follows its new text, its place stays.
@@ -206,7 +213,7 @@ std::string TForm1::LengthText() const {
   return Bytes(Edit3_->text());
 }
 std::string TForm1::ResultsFileName() const {
-  return Bytes(Edit4_->text());
+  return FileSystemName(Edit4_->text());
 }
 bool TForm1::ChartResults() const {
   return CheckBox1_->isChecked();

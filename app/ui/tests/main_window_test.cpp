@@ -10,6 +10,7 @@
 #include <QProperty>
 #include <QToolButton>
 
+#include "app/text_file.h"
 #include "app/ui/readout_panel.h"
 #include "main_window_fixture.h"
 
@@ -334,6 +335,34 @@ TEST_F(MainWindowTest, FileButtonPutsTheChosenPathIntoEdit4) {
     // The offered name "results" with the default extension.
     EXPECT_TRUE(initial.endsWith(QStringLiteral("/results.txt"))) << initial.toStdString();
     EXPECT_EQ(Text("Edit4"), accept ? dir_ + "run7.txt" : "results.txt");
+  }
+  EXPECT_TRUE(shown_.empty());
+}
+
+// Typed or chosen in the dialog, a name in a folder with Polish letters
+// reaches the file system as its UTF-8 bytes and a file is made there.
+TEST_F(MainWindowTest, FileNamesReachTheFileSystemAsTheirUtf8Bytes) {
+  WriteSettings(kDefaultKonfig);
+  TForm1& form = Create();
+  const std::string folder = dir_ + "pomiary_\xC5\xBC\xC3\xB3\xC5\x82w/";  // pomiary_żółw
+  ASSERT_TRUE(std::filesystem::create_directory(folder));
+  const std::string typed = folder + "r\xC3\xA9.txt";  // ré.txt
+  Control<QLineEdit>("Edit4")->setText(QString::fromUtf8(typed));
+  EXPECT_EQ(form.ResultsFileName(), typed);
+  QTimer::singleShot(0, [&] {
+    auto* dialog = form_->findChild<QFileDialog*>(QStringLiteral("OpenDialog1"));
+    ASSERT_NE(dialog, nullptr);
+    dialog->selectFile(QString::fromUtf8(folder + "wynik"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  Control<QToolButton>("SpeedButton1")->click();
+  EXPECT_EQ(form.ResultsFileName(), folder + "wynik.txt");
+  for (const std::string& name : {typed, form.ResultsFileName()}) {
+    app::TextFile file(name);
+    file.Rewrite();
+    file.WriteLine("1");
+    file.Close();
+    EXPECT_EQ(Read(name.substr(dir_.size())), "1\r\n") << name;
   }
   EXPECT_TRUE(shown_.empty());
 }
