@@ -46,6 +46,45 @@ int OpenRetrying(const char* name, int flags, mode_t mode) {
   return fd;
 }
 
+// The folder a name lies in, as a path to open.
+std::string FolderOf(const std::string& name) {
+  const auto slash = name.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? std::string("/") : name.substr(0, slash);
+}
+
+// Takes back the O_NONBLOCK an open was made with, so later reads and
+// writes wait as usual; false (errno set) on failure.
+bool MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Whether an open descriptor is something this layer may write to: a
+// regular file, or a character device that is not a terminal (/dev/null,
+// /dev/full). A FIFO or a socket can hold a write for as long as its reader
+// likes, a terminal by flow control, and a block device is a disk that a
+// mistyped results file name must never overwrite.
+bool IsWritableKind(int fd, const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return true;
+  return S_ISCHR(info.st_mode) && !::isatty(fd);
+}
+
+// Closes `fd` and raises code 5: the name is not a file this layer takes.
+[[noreturn]] void RefuseKind(int fd) {
+  ::close(fd);
+  throw IoError(5);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+  if (fd < 0) throw IoErrorFromErrno(errno);
+  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;  // EINVAL: nothing to sync there
+  const int errnum = errno;
+  ::close(fd);
+  if (!synced) throw IoErrorFromErrno(errnum);
+}
+
 }  // namespace
 
 IoError IoErrorFromErrno(int errnum) {
@@ -89,10 +128,19 @@ void TextFile::Assign(std::string name) {
 void TextFile::Reset() {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
-  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY, 0);
+  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
+  // file is read.
+  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
   if (fd < 0) {
     const int errnum = errno;
     if (errnum == ENOENT && !ParentFolderExists(name_)) throw IoError(kInvalidFilename);
+    throw IoErrorFromErrno(errnum);
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
+  if (!MakeBlocking(fd)) {
+    const int errnum = errno;
+    ::close(fd);
     throw IoErrorFromErrno(errnum);
   }
   fd_ = fd;
@@ -100,83 +148,147 @@ void TextFile::Reset() {
   buffer_ = std::make_unique<char[]>(kBufferSize);
   begin_ = end_ = 0;
   atEnd_ = false;
+  restOfLine_ = false;
 }
 
 void TextFile::Rewrite(Commit commit) {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
-  int fd;
-  if (commit == Commit::kByRename) {
-    fd = CreateTemporary();
-  } else {
-    fd = OpenRetrying(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    // With O_CREAT, ENOENT can only mean a folder on the way is missing.
-    if (fd < 0) throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
-  }
+  commit_ = commit;
+  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace();
   fd_ = fd;
   mode_ = Mode::kOutput;
-  commit_ = commit;
   failure_.reset();
   buffer_ = std::make_unique<char[]>(kBufferSize);
   begin_ = end_ = 0;
 }
 
-// Opens a fresh file beside the target, with the target's permissions when
-// it exists. The target is first opened for writing (and closed untouched)
-// so that a read-only target is refused as an in-place rewrite would be.
-int TextFile::CreateTemporary() {
-  mode_t permissions = 0666;  // narrowed by the umask on creation
-  bool keepPermissions = false;
-  const int probe = OpenRetrying(name_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
-  if (probe >= 0) {
-    struct stat info {};
-    if (::fstat(probe, &info) == 0) {
-      permissions = info.st_mode & 07777;
-      keepPermissions = true;
-    }
-    ::close(probe);
-  } else if (errno != ENOENT) {
+// Creates or truncates the target itself. Non-blocking, so a FIFO without
+// a reader fails (ENXIO) instead of waiting; a FIFO with one is refused
+// after the open, as is any kind IsWritableKind rejects.
+int TextFile::OpenInPlace() {
+  const int fd = OpenRetrying(
+      name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    // With O_CREAT, ENOENT can only mean a folder on the way is missing.
+    if (errno == ENOENT) throw IoError(kInvalidFilename);
+    if (errno == ENXIO) throw IoError(5);  // a FIFO nobody reads, a device not there
     throw IoErrorFromErrno(errno);
   }
-  const std::string stem = name_ + ".tmp" + std::to_string(::getpid()) + ".";
-  for (int attempt = 0;; ++attempt) {
-    std::string candidate = stem + std::to_string(attempt);
-    const int fd = OpenRetrying(candidate.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, permissions);
-    if (fd >= 0) {
-      if (keepPermissions) ::fchmod(fd, permissions);  // the umask must not narrow a kept mode
-      temporary_ = std::move(candidate);
-      return fd;
-    }
-    if (errno != EEXIST || attempt >= 99) {
-      throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
-    }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !IsWritableKind(fd, info) || !MakeBlocking(fd)) RefuseKind(fd);
+  return fd;
+}
+
+// Opens the new contents of a rename commit: an unnamed file in the target's
+// folder (O_TMPFILE), so that a process killed while writing leaves nothing
+// behind; a named "<target>.tmp" where the file system has no unnamed files.
+// An existing target must be a regular file the caller may write (opened
+// for writing first, so a read-only target is refused as an in-place
+// rewrite would be), and the new file takes its mode, owner and group.
+// When the folder cannot take a new file, or the target's owner cannot be
+// kept, the target is rewritten in place instead.
+int TextFile::OpenForCommit() {
+  const int target = OpenRetrying(name_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  struct stat info {};
+  if (target < 0) {
+    if (errno == ENXIO) throw IoError(5);
+    if (errno != ENOENT) throw IoErrorFromErrno(errno);
+  } else if (::fstat(target, &info) != 0 || !S_ISREG(info.st_mode)) {
+    RefuseKind(target);
   }
+  int errnum = 0;
+  const int fd = OpenNewFile(target >= 0 ? &info : nullptr, errnum);
+  if (fd >= 0) {
+    if (target >= 0) ::close(target);
+    return fd;
+  }
+  // Only a refusal falls back to the old way: a full disk must not cost the
+  // old file by a truncation.
+  if (target < 0 || (errnum != EACCES && errnum != EPERM)) {
+    if (target >= 0) ::close(target);
+    throw errnum == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errnum);
+  }
+  // The folder refuses a new file, or the owner cannot be kept: in place.
+  commit_ = Commit::kInPlace;
+  if (::ftruncate(target, 0) != 0 || !MakeBlocking(target)) {
+    errnum = errno;
+    ::close(target);
+    throw IoErrorFromErrno(errnum);
+  }
+  return target;
+}
+
+// The new file of a rename commit, with the mode, owner and group of `old`
+// when there is an old file; -1 with `errnum` set when it cannot be had.
+int TextFile::OpenNewFile(const struct stat* old, int& errnum) {
+  const mode_t permissions = old != nullptr ? (old->st_mode & 07777) : 0666;
+  int fd = OpenRetrying(FolderOf(name_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, permissions);
+  if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    temporary_ = name_ + ".tmp";
+    ::unlink(temporary_.c_str());  // left by a save killed before its rename
+    fd = OpenRetrying(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                      permissions);
+  }
+  // The umask must not narrow a kept mode, and a run as root must not take
+  // the operator's file away.
+  if (fd >= 0 && (old == nullptr || (::fchmod(fd, permissions) == 0 &&
+                                     ::fchown(fd, old->st_uid, old->st_gid) == 0))) {
+    return fd;
+  }
+  errnum = errno;
+  if (fd >= 0) ::close(fd);
+  if (!temporary_.empty()) ::unlink(std::exchange(temporary_, std::string()).c_str());
+  return -1;
 }
 
 std::string TextFile::ReadLine() {
+  bool cut = false;
+  return ReadLine(std::string::npos, cut);
+}
+
+std::string TextFile::ReadLine(std::size_t limit, bool& cut) {
   RequireInput();
   std::string line;
+  if (std::exchange(restOfLine_, false)) ScanLine(nullptr, 0);
+  cut = ScanLine(&line, limit);
+  restOfLine_ = cut;
+  return line;
+}
+
+// Reads from the current place to the end of the line, appending to `line`
+// (when given) at most `limit` bytes. Answers true when it stopped at the
+// limit with more of the line still unread; else the line end is consumed.
+// A line cut short is skipped only when the next line is asked for, so a
+// caller that gives up on it reads no further.
+bool TextFile::ScanLine(std::string* line, std::size_t limit) {
   while (begin_ < end_ || Fill()) {
     const char* data = buffer_.get();
     std::size_t stop = begin_;
     while (stop < end_ && data[stop] != '\r' && data[stop] != '\n' && data[stop] != kEndOfFile) {
       ++stop;
     }
-    line.append(data + begin_, stop - begin_);
+    if (line != nullptr) {
+      const std::size_t room = limit - line->size();
+      if (stop - begin_ > room) {
+        line->append(data + begin_, room);
+        begin_ += room;
+        return true;
+      }
+      line->append(data + begin_, stop - begin_);
+    }
     begin_ = stop;
     if (stop == end_) continue;
-    const char terminator = data[stop];
-    if (terminator == kEndOfFile) {
+    if (data[stop] == kEndOfFile) {
       atEnd_ = true;  // nothing after Ctrl-Z is ever read
       begin_ = end_ = 0;
-      break;
+      return false;
     }
     ++begin_;
-    if (terminator == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') ++begin_;
-    break;
+    if (data[stop] == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') ++begin_;
+    return false;
   }
-  return line;
+  return false;
 }
 
 // Refills the empty input buffer; false at the end of the data.
@@ -246,28 +358,48 @@ void TextFile::Close() {
   if (failure) throw *failure;
 }
 
+// A rename commit names its file while the descriptor is open (an unnamed
+// file needs it), then renames it over the target only when the flush, the
+// fsync and the close all succeeded, and syncs the folder so the rename
+// lasts. Whatever fails, no temporary name is left behind.
 void TextFile::CloseOutput() {
   std::optional<IoError> failure;
+  const bool byRename = commit_ == Commit::kByRename;
   try {
     FlushBuffer();
-    if (commit_ == Commit::kByRename && !failure_ && ::fsync(fd_) != 0) Fail(errno);
+    if (byRename && !failure_) {
+      if (::fsync(fd_) != 0) Fail(errno);
+      NameTemporary();
+    }
   } catch (const IoError& error) {
     failure = error;
   }
   ReleaseDescriptor(failure);
-  if (commit_ == Commit::kInPlace) {
-    if (failure) throw *failure;
-    return;
+  if (byRename && !failure) failure = failure_;
+  if (byRename && !failure) {
+    try {
+      if (::rename(temporary_.c_str(), name_.c_str()) != 0) throw IoErrorFromErrno(errno);
+      temporary_.clear();
+      SyncFolder(FolderOf(name_));
+    } catch (const IoError& error) {
+      failure = error;
+    }
   }
-  const std::string temporary = std::exchange(temporary_, std::string());
-  if (!failure) failure = failure_;
-  if (!failure && ::rename(temporary.c_str(), name_.c_str()) != 0) {
-    failure = IoErrorFromErrno(errno);
+  if (!temporary_.empty()) ::unlink(std::exchange(temporary_, std::string()).c_str());
+  if (failure) throw *failure;
+}
+
+// Links an unnamed file as "<target>.tmp", replacing one that a save killed
+// between its link and its rename left there. A named file has its name.
+void TextFile::NameTemporary() {
+  if (!temporary_.empty()) return;
+  const std::string name = name_ + ".tmp";
+  const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+  for (int attempt = 0;; ++attempt) {
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+    if (errno != EEXIST || attempt > 0 || ::unlink(name.c_str()) != 0) Fail(errno);
   }
-  if (failure) {
-    ::unlink(temporary.c_str());
-    throw *failure;
-  }
+  temporary_ = name;
 }
 
 // Closes the descriptor and leaves the file closed; a close error is kept
