@@ -106,6 +106,7 @@ class TextFile {
   int OpenNewFile(const struct stat* old, int& errnum);
   void CloseOutput();
   void NameTemporary();
+  void RenameIntoPlace();
   void ReleaseDescriptor(std::optional<IoError>& failure) noexcept;
 
   std::string name_;
