@@ -2,12 +2,16 @@
 // The text conversions over arbitrary text: the first byte picks the
 // conversion and the locale's decimal separator, the rest is the text (or a
 // pattern and, from its bytes, a value).
+#include <locale.h>
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "app/errors.h"
@@ -26,6 +30,16 @@ long double ValueFrom(std::string_view bytes) {
   return value;
 }
 
+// A text ParseFloat takes with "." as separator is one the C library reads
+// to the same value under the "C" locale: any number of digits, exactly.
+void CheckAgainstCLibrary(std::string_view text, long double value) {
+  if (kolva::platform::CurrentLocale().decimalSeparator != '.') return;
+  static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string copy(text);
+  const long double expected = ::strtold_l(copy.c_str(), nullptr, cLocale);
+  if (!(expected == value && std::signbit(expected) == std::signbit(value))) __builtin_trap();
+}
+
 void Convert(std::uint8_t choice, std::string_view text) {
   namespace app = kolva::app;
   const std::size_t half = text.size() / 2;
@@ -35,7 +49,8 @@ void Convert(std::uint8_t choice, std::string_view text) {
       break;
     case 1: {
       const long double value = app::ParseFloat(text);
-      // What the general format writes reads back to the same 15 digits.
+      CheckAgainstCLibrary(text, value);
+      // What the general format writes reads back.
       if (std::isfinite(value)) app::ParseFloat(app::FloatText(value));
       break;
     }
