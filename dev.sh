@@ -4,6 +4,9 @@
 #   bash dev.sh test   install what is missing, build, run every test
 #   bash dev.sh run    install what is missing, build, start kolva on the simulated card
 #   bash dev.sh build  install what is missing and build
+#   bash dev.sh fuzz [seconds]  build the libFuzzer targets (clang, address and
+#                      undefined sanitizers) in build-fuzz and run each for
+#                      the given seconds (default 60) from its seed corpus
 # Environment: BUILD_DIR (default build), KOLVA_SANITIZE=ON for an
 # address+undefined sanitizer build.
 set -euo pipefail
@@ -31,6 +34,26 @@ build() {
   local dir=${BUILD_DIR:-build}
   cmake -S "$top" -B "$dir" -G Ninja -DKOLVA_SANITIZE="${KOLVA_SANITIZE:-OFF}" >/dev/null
   cmake --build "$dir" --parallel "$(nproc)"
+}
+
+# Each fuzz target grows its corpus in build-fuzz; the seeds in fuzz/corpus
+# stay as committed. A crash stops the run with the target's report and the
+# input that caused it.
+fuzz() {
+  local seconds=${1:-60} dir=build-fuzz
+  CXX=clang++-14 cmake -S "$top" -B "$dir" -G Ninja -DKOLVA_FUZZ=ON -DKOLVA_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake --build "$dir" --parallel "$(nproc)" --target fuzz_targets
+  for target in conversions startup card_options run; do
+    mkdir -p "$dir/corpus/$target"
+    echo "dev.sh: fuzzing $target for ${seconds} s"
+    (cd "$dir" && "./fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 \
+      -print_final_stats=1 "corpus/$target" "$top/fuzz/corpus/$target" 2>"fuzz-$target.log") || {
+      tail -n 60 "$dir/fuzz-$target.log"
+      return 1
+    }
+    grep -E '^stat::number_of_executed_units|^Done' "$dir/fuzz-$target.log" || true
+  done
 }
 
 case "${1:-}" in
@@ -65,8 +88,13 @@ case "${1:-}" in
     export KOLVA_CARD=sim,in1=sine:500mV:0.2Hz,in2=triangle:300mV:0.1Hz:-100mV,trigger=square:4s
     exec "$bin/kolva"
     ;;
+  fuzz)
+    packages+=(clang-14 libclang-rt-14-dev)
+    install_missing
+    fuzz "${2:-60}"
+    ;;
   *)
-    echo "usage: bash dev.sh test|run|build" >&2
+    echo "usage: bash dev.sh test|run|build|fuzz [seconds]" >&2
     exit 2
     ;;
 esac

@@ -43,6 +43,30 @@ std::string IoError::MessageFor(int code) {
   }
 }
 
+std::string QuotedText(std::string_view text, bool shortened) {
+  const bool cut = shortened || text.size() > kQuoteLimit;
+  if (text.size() > kQuoteLimit) text = text.substr(0, kQuoteLimit);
+  std::string quoted;
+  quoted.reserve(text.size() + 8);
+  for (const char c : text) {
+    if (c == '\0') {
+      quoted += "\\0";
+    } else {
+      quoted += c;
+    }
+  }
+  if (cut) quoted += "...";
+  return quoted;
+}
+
+ConvertError NotIntegerError(std::string_view text, bool shortened) {
+  return ConvertError("'" + QuotedText(text, shortened) + "' is not a valid integer value");
+}
+
+ConvertError NotFloatError(std::string_view text, bool shortened) {
+  return ConvertError("'" + QuotedText(text, shortened) + "' is not a valid floating point value");
+}
+
 MathError::MathError(Kind kind) : Error(MathMessage(kind)), kind_(kind) {}
 
 }  // namespace kolva::app

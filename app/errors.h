@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kolva::app {
 
@@ -39,6 +41,21 @@ class ConvertError : public Error {
  public:
   using Error::Error;
 };
+
+// The most bytes of a file's or a field's text a message quotes.
+inline constexpr std::size_t kQuoteLimit = 64;
+
+// A text as a message quotes it: at most kQuoteLimit bytes, followed by
+// "..." when the text is longer or when `shortened` says it is already only
+// the start of a longer text, so a cut text never reads as whole. A NUL byte
+// is shown as the two characters "\0": the message is a C string on its way
+// to the box, and a NUL would end it there.
+std::string QuotedText(std::string_view text, bool shortened = false);
+
+// "'<text>' is not a valid integer value" and "'<text>' is not a valid
+// floating point value", with the text quoted as QuotedText does.
+ConvertError NotIntegerError(std::string_view text, bool shortened = false);
+ConvertError NotFloatError(std::string_view text, bool shortened = false);
 
 // The floating-point unit's faults, raised by the checked helpers at the few
 // places where the program's arithmetic can fail.

@@ -21,8 +21,42 @@ const char* FlagText(bool flag) {
   return flag ? "true" : "false";
 }
 
-int ClampedOffset(const std::string& line) {
-  return std::clamp<long long>(ParseInt(line), kOffsetMin, kOffsetMax);
+// A line of a settings file, at most kSettingsLineLimit bytes of it; `cut`
+// tells whether the line was longer.
+struct Line {
+  std::string text;
+  bool cut = false;
+};
+
+Line ReadSettingsLine(TextFile& file) {
+  Line line;
+  line.text = file.ReadLine(kSettingsLineLimit, line.cut);
+  return line;
+}
+
+std::int32_t IntOf(const Line& line) {
+  if (line.cut) throw NotIntegerError(line.text, true);
+  return ParseInt(line.text);
+}
+
+long double FloatOf(const Line& line) {
+  if (line.cut) throw NotFloatError(line.text, true);
+  return ParseFloat(line.text);
+}
+
+// A field's text: a longer line is refused with the conversion error of the
+// number it stands for, rather than set shortened as if it were whole.
+const std::string& FieldText(const Line& line) {
+  if (line.cut) throw NotFloatError(line.text, true);
+  return line.text;
+}
+
+int ClampedOffset(const Line& line) {
+  return std::clamp<long long>(IntOf(line), kOffsetMin, kOffsetMax);
+}
+
+bool IsTrue(const Line& line) {
+  return IsTrue(line.text);
 }
 
 }  // namespace
@@ -31,7 +65,7 @@ std::uint16_t ReadBarFile(const std::string& path) {
   TextFile file;
   file.Assign(path);
   file.Reset();
-  const auto base = static_cast<std::uint16_t>(ParseInt(file.ReadLine()));
+  const auto base = static_cast<std::uint16_t>(IntOf(ReadSettingsLine(file)));
   file.Close();
   return base;
 }
@@ -41,16 +75,16 @@ void ReadKonfigFile(const std::string& path, KonfigControls& controls,
   TextFile file;
   file.Assign(path);
   file.Reset();
-  controls.SetOffset1(ClampedOffset(file.ReadLine()));
-  controls.SetOffset2(ClampedOffset(file.ReadLine()));
-  controls.SetIntervalText(file.ReadLine());
-  controls.SetLengthText(file.ReadLine());
-  const bool high = IsTrue(file.ReadLine());
+  controls.SetOffset1(ClampedOffset(ReadSettingsLine(file)));
+  controls.SetOffset2(ClampedOffset(ReadSettingsLine(file)));
+  controls.SetIntervalText(FieldText(ReadSettingsLine(file)));
+  controls.SetLengthText(FieldText(ReadSettingsLine(file)));
+  const bool high = IsTrue(ReadSettingsLine(file));
   controls.SetHighRange(high);
   writeRangeWord(high ? Card::kRangeHigh : Card::kRangeLow);
-  controls.SetTriggerOnHigh(IsTrue(file.ReadLine()));
-  controls.SetTriggerEnabled(IsTrue(file.ReadLine()));
-  controls.SetChartResults(IsTrue(file.ReadLine()));
+  controls.SetTriggerOnHigh(IsTrue(ReadSettingsLine(file)));
+  controls.SetTriggerEnabled(IsTrue(ReadSettingsLine(file)));
+  controls.SetChartResults(IsTrue(ReadSettingsLine(file)));
   file.Close();
 }
 
@@ -59,12 +93,12 @@ void ReadKorekcjeFile(const std::string& path, Corrections& corrections) {
   file.Assign(path);
   file.Reset();
   // The zero corrections keep the low 16 bits: a file value of -1 is 65535.
-  corrections.ZeroCorrection1 = static_cast<std::uint16_t>(ParseInt(file.ReadLine()));
-  corrections.ZeroCorrection2 = static_cast<std::uint16_t>(ParseInt(file.ReadLine()));
-  corrections.Gain2Low = StoreSingle(ParseFloat(file.ReadLine()));
-  corrections.Gain2High = StoreSingle(ParseFloat(file.ReadLine()));
-  corrections.ScaleLow = StoreSingle(ParseFloat(file.ReadLine()));
-  corrections.ScaleHigh = StoreSingle(ParseFloat(file.ReadLine()));
+  corrections.ZeroCorrection1 = static_cast<std::uint16_t>(IntOf(ReadSettingsLine(file)));
+  corrections.ZeroCorrection2 = static_cast<std::uint16_t>(IntOf(ReadSettingsLine(file)));
+  corrections.Gain2Low = StoreSingle(FloatOf(ReadSettingsLine(file)));
+  corrections.Gain2High = StoreSingle(FloatOf(ReadSettingsLine(file)));
+  corrections.ScaleLow = StoreSingle(FloatOf(ReadSettingsLine(file)));
+  corrections.ScaleHigh = StoreSingle(FloatOf(ReadSettingsLine(file)));
   file.Close();
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,6 +39,12 @@ class KonfigControls {
   virtual void SetTriggerEnabled(bool enabled) = 0;
   virtual void SetChartResults(bool show) = 0;
 };
+
+// The most bytes a settings line may hold: the longest text an edit field
+// takes, so any text the panel saves reads back. A longer line is refused
+// with the conversion error of its number, quoting its start (a flag line
+// that long simply is not "true"); it is never used shortened.
+inline constexpr std::size_t kSettingsLineLimit = 32767;
 
 // The card's calibration values from korekcje.txt.
 struct Corrections {

@@ -9,12 +9,15 @@
 #include <cstring>
 #include <utility>
 
+#include "app/text_file_posix.h"
+
 namespace kolva::app {
 namespace {
 
+using namespace text_file_posix;
+
 constexpr std::size_t kBufferSize = 4096;
 constexpr char kEndOfFile = 26;  // Ctrl-Z
-constexpr int kInvalidFilename = 3;
 constexpr int kNotOpen = 103;
 constexpr int kNotOpenForInput = 104;
 constexpr int kNotOpenForOutput = 105;
@@ -38,12 +41,14 @@ bool ParentFolderExists(const std::string& name) {
   return ::stat(parent.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int OpenRetrying(const char* name, int flags, mode_t mode) {
-  int fd;
-  do {
-    fd = ::open(name, flags, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+// Whether an open descriptor is something this layer may write to: a
+// regular file, or a character device that is not a terminal (/dev/null,
+// /dev/full). A FIFO or a socket can hold a write for as long as its reader
+// likes, a terminal by flow control, and a block device is a disk that a
+// mistyped results file name must never overwrite.
+bool IsWritableKind(int fd, const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return true;
+  return S_ISCHR(info.st_mode) && !::isatty(fd);
 }
 
 }  // namespace
@@ -89,10 +94,19 @@ void TextFile::Assign(std::string name) {
 void TextFile::Reset() {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
-  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY, 0);
+  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
+  // file is read.
+  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
   if (fd < 0) {
     const int errnum = errno;
     if (errnum == ENOENT && !ParentFolderExists(name_)) throw IoError(kInvalidFilename);
+    throw IoErrorFromErrno(errnum);
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
+  if (!MakeBlocking(fd)) {
+    const int errnum = errno;
+    ::close(fd);
     throw IoErrorFromErrno(errnum);
   }
   fd_ = fd;
@@ -100,83 +114,85 @@ void TextFile::Reset() {
   buffer_ = std::make_unique<char[]>(kBufferSize);
   begin_ = end_ = 0;
   atEnd_ = false;
+  restOfLine_ = false;
 }
 
 void TextFile::Rewrite(Commit commit) {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
-  int fd;
-  if (commit == Commit::kByRename) {
-    fd = CreateTemporary();
-  } else {
-    fd = OpenRetrying(name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
-    // With O_CREAT, ENOENT can only mean a folder on the way is missing.
-    if (fd < 0) throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
-  }
+  commit_ = commit;
+  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace();
   fd_ = fd;
   mode_ = Mode::kOutput;
-  commit_ = commit;
   failure_.reset();
   buffer_ = std::make_unique<char[]>(kBufferSize);
   begin_ = end_ = 0;
 }
 
-// Opens a fresh file beside the target, with the target's permissions when
-// it exists. The target is first opened for writing (and closed untouched)
-// so that a read-only target is refused as an in-place rewrite would be.
-int TextFile::CreateTemporary() {
-  mode_t permissions = 0666;  // narrowed by the umask on creation
-  bool keepPermissions = false;
-  const int probe = OpenRetrying(name_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
-  if (probe >= 0) {
-    struct stat info {};
-    if (::fstat(probe, &info) == 0) {
-      permissions = info.st_mode & 07777;
-      keepPermissions = true;
-    }
-    ::close(probe);
-  } else if (errno != ENOENT) {
+// Creates or truncates the target itself. Non-blocking, so a FIFO without
+// a reader fails (ENXIO) instead of waiting; a FIFO with one is refused
+// after the open, as is any kind IsWritableKind rejects.
+int TextFile::OpenInPlace() {
+  const int fd = OpenRetrying(
+      name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+  if (fd < 0) {
+    // With O_CREAT, ENOENT can only mean a folder on the way is missing.
+    if (errno == ENOENT) throw IoError(kInvalidFilename);
+    if (errno == ENXIO) throw IoError(5);  // a FIFO nobody reads, a device not there
     throw IoErrorFromErrno(errno);
   }
-  const std::string stem = name_ + ".tmp" + std::to_string(::getpid()) + ".";
-  for (int attempt = 0;; ++attempt) {
-    std::string candidate = stem + std::to_string(attempt);
-    const int fd = OpenRetrying(candidate.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, permissions);
-    if (fd >= 0) {
-      if (keepPermissions) ::fchmod(fd, permissions);  // the umask must not narrow a kept mode
-      temporary_ = std::move(candidate);
-      return fd;
-    }
-    if (errno != EEXIST || attempt >= 99) {
-      throw errno == ENOENT ? IoError(kInvalidFilename) : IoErrorFromErrno(errno);
-    }
-  }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !IsWritableKind(fd, info) || !MakeBlocking(fd)) RefuseKind(fd);
+  return fd;
 }
 
 std::string TextFile::ReadLine() {
+  bool cut = false;
+  return ReadLine(std::string::npos, cut);
+}
+
+std::string TextFile::ReadLine(std::size_t limit, bool& cut) {
   RequireInput();
   std::string line;
+  if (std::exchange(restOfLine_, false)) ScanLine(nullptr, 0);
+  cut = ScanLine(&line, limit);
+  restOfLine_ = cut;
+  return line;
+}
+
+// Reads from the current place to the end of the line, appending to `line`
+// (when given) at most `limit` bytes. Answers true when it stopped at the
+// limit with more of the line still unread; else the line end is consumed.
+// A line cut short is skipped only when the next line is asked for, so a
+// caller that gives up on it reads no further.
+bool TextFile::ScanLine(std::string* line, std::size_t limit) {
   while (begin_ < end_ || Fill()) {
     const char* data = buffer_.get();
     std::size_t stop = begin_;
     while (stop < end_ && data[stop] != '\r' && data[stop] != '\n' && data[stop] != kEndOfFile) {
       ++stop;
     }
-    line.append(data + begin_, stop - begin_);
+    if (line != nullptr) {
+      const std::size_t room = limit - line->size();
+      if (stop - begin_ > room) {
+        line->append(data + begin_, room);
+        begin_ += room;
+        return true;
+      }
+      line->append(data + begin_, stop - begin_);
+    }
     begin_ = stop;
     if (stop == end_) continue;
-    const char terminator = data[stop];
-    if (terminator == kEndOfFile) {
+    if (data[stop] == kEndOfFile) {
       atEnd_ = true;  // nothing after Ctrl-Z is ever read
       begin_ = end_ = 0;
-      break;
+      return false;
     }
     ++begin_;
-    if (terminator == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') ++begin_;
-    break;
+    if (data[stop] == '\r' && (begin_ < end_ || Fill()) && buffer_[begin_] == '\n') ++begin_;
+    return false;
   }
-  return line;
+  return false;
 }
 
 // Refills the empty input buffer; false at the end of the data.
@@ -246,28 +262,33 @@ void TextFile::Close() {
   if (failure) throw *failure;
 }
 
+// A rename commit names its file while the descriptor is open (an unnamed
+// file needs it), then renames it over the target only when the flush, the
+// fsync and the close all succeeded, and syncs the folder so the rename
+// lasts. Whatever fails, no temporary name is left behind.
 void TextFile::CloseOutput() {
   std::optional<IoError> failure;
+  const bool byRename = commit_ == Commit::kByRename;
   try {
     FlushBuffer();
-    if (commit_ == Commit::kByRename && !failure_ && ::fsync(fd_) != 0) Fail(errno);
+    if (byRename && !failure_) {
+      if (::fsync(fd_) != 0) Fail(errno);
+      NameTemporary();
+    }
   } catch (const IoError& error) {
     failure = error;
   }
   ReleaseDescriptor(failure);
-  if (commit_ == Commit::kInPlace) {
-    if (failure) throw *failure;
-    return;
+  if (byRename && !failure) failure = failure_;
+  if (byRename && !failure) {
+    try {
+      RenameIntoPlace();
+    } catch (const IoError& error) {
+      failure = error;
+    }
   }
-  const std::string temporary = std::exchange(temporary_, std::string());
-  if (!failure) failure = failure_;
-  if (!failure && ::rename(temporary.c_str(), name_.c_str()) != 0) {
-    failure = IoErrorFromErrno(errno);
-  }
-  if (failure) {
-    ::unlink(temporary.c_str());
-    throw *failure;
-  }
+  if (!temporary_.empty()) ::unlink(std::exchange(temporary_, std::string()).c_str());
+  if (failure) throw *failure;
 }
 
 // Closes the descriptor and leaves the file closed; a close error is kept

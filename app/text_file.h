@@ -8,6 +8,8 @@
 
 #include "app/errors.h"
 
+struct stat;
+
 namespace kolva::app {
 
 // The I/O error the operator sees for a platform error number:
@@ -35,13 +37,22 @@ IoError IoErrorFromErrno(int errnum);
 // actually meets a write error raises it, and the bytes it could not write
 // are dropped. Close releases the descriptor even when it raises.
 //
-// Commit::kByRename writes into a temporary file beside the target and
-// renames it over the target only at a Close that met no error, so a failed
-// save leaves the old file whole. A target that may not be written (a
-// read-only file, a folder) is refused at Rewrite with code 5, as an
-// in-place rewrite would be. A Close after any failure removes the temporary
-// file and raises that failure again, never reporting a save that did not
-// happen. A symbolic link as target is replaced by the new file.
+// Reset reads regular files only; Rewrite writes regular files and
+// character devices that are not terminals (/dev/null, /dev/full). Both open
+// without blocking, so a FIFO never holds them up; any other kind of file is
+// refused with code 5.
+//
+// Commit::kByRename writes into a file of its own in the target's folder,
+// unnamed while it is written, and renames it over the target only at a
+// Close that met no error, then syncs the folder; a failed save leaves the
+// old file whole and no temporary file behind. The new file keeps the old
+// one's mode, owner and group. A target that may not be written (a
+// read-only file, a folder, a FIFO) is refused at Rewrite with code 5, as an
+// in-place rewrite would be. Where the folder cannot take a new file, or
+// the old owner cannot be kept, the target is rewritten in place instead.
+// A Close after any failure raises that failure again, never reporting a
+// save that did not happen. A symbolic link as target is replaced by the
+// new file.
 //
 // Operations on a file in the wrong state raise the layer's own codes:
 // 103 not open, 104 not open for reading, 105 not open for writing.
@@ -68,6 +79,10 @@ class TextFile {
   void Rewrite(Commit commit = Commit::kInPlace);
 
   std::string ReadLine();
+  // Reads a line keeping at most `limit` bytes of it; `cut` tells whether
+  // the line was longer. Its rest is skipped by the next read, so a caller
+  // that gives up on the line reads no more of it.
+  std::string ReadLine(std::size_t limit, bool& cut);
   void Write(std::string_view text);
   void WriteLine(std::string_view line);
   // Writes the buffered output to the system.
@@ -83,23 +98,29 @@ class TextFile {
   void RequireInput() const;
   void RequireOutput() const;
   bool Fill();
+  bool ScanLine(std::string* line, std::size_t limit);
   void FlushBuffer();
   [[noreturn]] void Fail(int errnum);
-  int CreateTemporary();
+  int OpenInPlace();
+  int OpenForCommit();
+  int OpenNewFile(const struct stat* old, int& errnum);
   void CloseOutput();
+  void NameTemporary();
+  void RenameIntoPlace();
   void ReleaseDescriptor(std::optional<IoError>& failure) noexcept;
 
   std::string name_;
   int fd_ = -1;
   Mode mode_ = Mode::kClosed;
   Commit commit_ = Commit::kInPlace;
-  std::string temporary_;  // the rename commit's file, while open
+  std::string temporary_;  // the rename commit's named file, while it has one
   std::optional<IoError> failure_;
 
   std::unique_ptr<char[]> buffer_;
-  std::size_t begin_ = 0;  // input: next byte to read
-  std::size_t end_ = 0;    // input: end of valid bytes; output: bytes held
-  bool atEnd_ = false;     // input: end of data or Ctrl-Z seen
+  std::size_t begin_ = 0;    // input: next byte to read
+  std::size_t end_ = 0;      // input: end of valid bytes; output: bytes held
+  bool atEnd_ = false;       // input: end of data or Ctrl-Z seen
+  bool restOfLine_ = false;  // input: the last line read was cut short
 };
 
 }  // namespace kolva::app

@@ -323,7 +323,7 @@ int IoCodeAsUnprivileged(const std::function<void()>& operation) {
   return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
 }
 
-TEST_F(SettingsFilesTest, KonfigThatCannotBeWrittenIsAccessDeniedAndStaysWhole) {
+TEST_F(SettingsFilesTest, AReadOnlyKonfigIsAccessDeniedAndStaysWhole) {
   KonfigPanel panel;
   const std::string old = "1\r\n2\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n";
   Write("konfig.txt", old);
@@ -331,11 +331,13 @@ TEST_F(SettingsFilesTest, KonfigThatCannotBeWrittenIsAccessDeniedAndStaysWhole) 
   EXPECT_EQ(IoCodeAsUnprivileged([&] { WriteKonfigFile(Path("konfig.txt"), panel); }), 5);
   EXPECT_EQ(Read("konfig.txt"), old);
 
+  // A writable file in a folder that cannot take a new file is rewritten in
+  // place.
   ::chmod(Path("konfig.txt").c_str(), 0666);
-  ::chmod(dir_.c_str(), 0555);  // a folder that cannot be written
-  EXPECT_EQ(IoCodeAsUnprivileged([&] { WriteKonfigFile(Path("konfig.txt"), panel); }), 5);
+  ::chmod(dir_.c_str(), 0555);
+  EXPECT_EQ(IoCodeAsUnprivileged([&] { WriteKonfigFile(Path("konfig.txt"), panel); }), 0);
   ::chmod(dir_.c_str(), 0755);
-  EXPECT_EQ(Read("konfig.txt"), old);
+  EXPECT_EQ(Read("konfig.txt"), "0\r\n0\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
 }
 

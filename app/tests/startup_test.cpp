@@ -2,6 +2,8 @@
 #include "app/startup.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -11,6 +13,8 @@
 
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/settings_files.h"
+#include "app/tests/child_process.h"
 #include "app/textconv.h"
 #include "fake_controls.h"
 #include "platform/locale_settings.h"
@@ -224,6 +228,78 @@ TEST_F(StartupTest, FailingKorekcjeKeepsTheValuesReadBeforeIt) {
   fs::remove(dir_ + "korekcje.txt");
   EXPECT_EQ(Run(), "File not found");
   EXPECT_EQ(panel_.caption, "Form1");
+}
+
+// Settings files an operator or a fault could leave: each ends start-up at
+// once with a message that says what is wrong, and shows no text cut short
+// as if it were whole.
+TEST_F(StartupTest, HostileSettingsFilesEndStartUpWithAClearMessage) {
+  const std::string ones(64, '1');
+  const std::string zeros(kSettingsLineLimit, '0');
+  const struct {
+    const char* what;
+    const char* file;
+    std::string bytes;  // "fifo" and "zero" make a FIFO and a link to /dev/zero
+    std::string message;
+  } cases[] = {
+      {"bar.txt as a FIFO", "bar.txt", "fifo", "File access denied"},
+      {"konfig.txt linked to /dev/zero", "konfig.txt", "zero", "File access denied"},
+      {"korekcje.txt as a FIFO", "korekcje.txt", "fifo", "File access denied"},
+      {"a NUL inside a number", "bar.txt",
+       std::string("D8\0"
+                   "00\r\n",
+                   6),
+       "'D8\\000' is not a valid integer value"},
+      {"an interval longer than a field holds", "konfig.txt", "0\r\n0\r\n0." + zeros + "1\r\n",
+       "'0." + std::string(62, '0') + "...' is not a valid floating point value"},
+      {"a length longer than a field holds", "konfig.txt", "0\r\n0\r\n0.5\r\n" + zeros + "1\r\n",
+       "'" + std::string(64, '0') + "...' is not a valid floating point value"},
+      {"a gain in too many digits", "korekcje.txt",
+       "0\r\n0\r\n0." + std::string(150000, '0') + "1e150001\r\n",
+       "'0." + std::string(62, '0') + "...' is not a valid floating point value"},
+      {"a long line that is a number", "bar.txt", ones + "\r\n",
+       "'" + ones + "' is not a valid integer value"},
+  };
+  for (const auto& c : cases) {
+    for (const char* name : {"bar.txt", "konfig.txt", "korekcje.txt"}) fs::remove(dir_ + name);
+    WriteAll("$D800\r\n");
+    const std::string path = dir_ + c.file;
+    if (c.bytes == "fifo" || c.bytes == "zero") {
+      fs::remove(path);
+      if (c.bytes == "fifo") {
+        ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0);
+      } else {
+        fs::create_symlink("/dev/zero", path);
+      }
+    } else {
+      Write(c.file, c.bytes);
+    }
+    EXPECT_EQ(Run(), c.message) << c.what;
+    EXPECT_EQ(panel_.caption, "Form1") << c.what;
+  }
+}
+
+// One line of 100 MB in bar.txt: refused quickly, in bounded memory, with
+// the start of the line and a visible cut.
+TEST_F(StartupTest, AHundredMegabyteLineIsRefusedInBoundedMemory) {
+  {
+    std::ofstream bar(dir_ + "bar.txt", std::ios::binary);
+    const std::string block(1 << 20, '7');
+    for (int i = 0; i < 100; ++i) bar << block;
+  }
+  Write("konfig.txt", kKonfig);
+  Write("korekcje.txt", kKorekcje);
+  const int status = testing::RunInChild([] { return true; },
+                                         [this] {
+                                           const bool right =
+                                               Run() == "'" + std::string(64, '7') +
+                                                            "...' is not a valid integer value";
+                                           rusage usage{};
+                                           ::getrusage(RUSAGE_SELF, &usage);
+                                           const bool small = usage.ru_maxrss < 64 * 1024;  // KiB
+                                           return (right ? 0 : 1) | (small ? 0 : 2);
+                                         });
+  EXPECT_EQ(status, 0) << "1: wrong message, 2: more than 64 MiB used";
 }
 
 }  // namespace

@@ -22,13 +22,18 @@
 
 #include <gtest/gtest.h>
 
+#include "app/tests/child_process.h"
+
 namespace kolva::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::DropToUnprivileged;
+using testing::kSetupRefused;
+using testing::MountPrivateTmpfs;
+using testing::RunInChild;
 
 constexpr int kNoError = 0;
-constexpr int kSetupRefused = 200;  // the child could not arrange its conditions
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -55,33 +60,9 @@ int CodeOf(const std::function<void()>& operation) {
   return kNoError;
 }
 
-// Runs `body` in a forked child and answers its result, or kSetupRefused
-// when the child could not arrange its conditions. Permission, limit and
-// mount changes stay in the child.
-int RunInChild(const std::function<bool()>& setUp, const std::function<int()>& body) {
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(setUp() ? body() : kSetupRefused);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 // The I/O code `operation` raised in a child set up by `setUp`.
 int CodeInChild(const std::function<bool()>& setUp, const std::function<void()>& operation) {
   return RunInChild(setUp, [&] { return CodeOf(operation); });
-}
-
-// Permission bits do not bind root, so a root child becomes "nobody" first.
-bool DropToUnprivileged() {
-  if (::geteuid() != 0) return true;
-  return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
-}
-
-// Mounts a tmpfs of its own at `path` in a private mount namespace.
-bool MountPrivateTmpfs(const std::string& path, const char* options) {
-  return ::unshare(CLONE_NEWNS) == 0 &&
-         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-         ::mount("tmpfs", path.c_str(), "tmpfs", 0, options) == 0;
 }
 
 class TextFileTest : public ::testing::Test {

@@ -113,6 +113,45 @@ TEST(ParseFloatTest, RejectsWithTheWholeTextInTheMessage) {
   }
 }
 
+// Digit strings of any length are read exactly; values below the smallest
+// normal extended come back as the nearest subnormal.
+TEST(ParseFloatTest, ReadsAnyNumberOfDigitsExactly) {
+  ScopedLocale locale(Separators('.', ','));
+  const std::string zeros(150000, '0');
+  // Exactly halfway between 1 and the next extended value up (1 + 2^-63),
+  // then a nonzero digit far beyond any digit a conversion would keep.
+  const std::string half = "1.0000000000000000000542101086242752217003726400434970855712890625";
+  const long double denormMin = std::numeric_limits<long double>::denorm_min();
+  const struct {
+    std::string text;
+    long double value;
+  } cases[] = {
+      {"1" + zeros + "e-150000", 1.0L},
+      {"0." + zeros + "1e150001", 1.0L},
+      {"0." + zeros + "1e150000", 0.1L},
+      {"-0." + zeros + "25e150001", -2.5L},
+      {half, 1.0L},  // a tie goes to the even neighbour
+      {half + zeros + "1", std::nextafter(1.0L, 2.0L)},
+      {"1e-99999999999999999999999", 0.0L},
+      {"3.3621031431120935063e-4932", std::numeric_limits<long double>::min()},
+      {"1.2825405666778921151209555882727632913964e-4937", std::ldexp(1.0L, -16400)},
+      {"3.6451995318824746025e-4951", denormMin},
+      {"2e-4951", denormMin},
+      {"1.7e-4951", 0.0L},
+      {"-5e-4951", -denormMin},
+  };
+  for (const auto& c : cases) {
+    const long double parsed = ParseFloat(c.text);
+    EXPECT_EQ(parsed, c.value) << c.text.substr(0, 40);
+    EXPECT_EQ(std::signbit(parsed), std::signbit(c.value)) << c.text.substr(0, 40);
+  }
+  EXPECT_EQ(ConvertMessage([] { ParseFloat("1e99999999999999999999999"); }),
+            "'1e99999999999999999999999' is not a valid floating point value");
+  EXPECT_EQ(ConvertMessage([&] { ParseFloat("1" + zeros + "e-140000"); }),
+            "'" + std::string(64, '1').substr(0, 1) + std::string(63, '0') +
+                "...' is not a valid floating point value");
+}
+
 TEST(ParseFloatTest, ReadsBackWhatTheFormatsWrite) {
   ScopedLocale locale(Separators(',', '.'));
   for (long double v : {0.001L * 7, -1.0L / 3, 123456.789L, 1e-300L, 6.02214076e23L}) {

@@ -23,6 +23,9 @@ void ShowErrorBox(const std::string& text) {
   QMessageBox box(QMessageBox::Critical, QFile::decodeName(QByteArray::fromStdString(title)),
                   QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
                   QMessageBox::Ok);
+  // Messages quote file and field texts: shown as they are, never as markup
+  // (no bold, no images loaded, no box sized by a tag).
+  box.setTextFormat(Qt::PlainText);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
 }

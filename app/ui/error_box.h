@@ -15,8 +15,8 @@ std::string DisplayText(std::string_view message);
 // Shows `text` in the application's error box and returns when the operator
 // has pressed OK: a stop icon, one OK button, the application title as
 // caption, modal to the whole application. The text is 8-bit and shown as
-// Latin-1. A mouse grab is released first, so the operator can reach the
-// box. Needs the QApplication.
+// Latin-1 plain text, never as rich text. A mouse grab is released first, so the operator can reach
+// the box. Needs the QApplication.
 void ShowErrorBox(const std::string& text);
 
 }  // namespace kolva::ui

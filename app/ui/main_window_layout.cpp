@@ -18,6 +18,7 @@
 
 #include "app/ui/main_window.h"
 #include "app/ui/readout_panel.h"
+#include "app/ui/single_line_edit.h"
 
 namespace kolva::ui {
 namespace {
@@ -128,6 +129,7 @@ void TForm1::BuildButtonsAndEdits() {
   Edit2_ = Place(new QLineEdit(QStringLiteral("0,001"), this), "Edit2", 384, 280, 81, 21);
   Edit3_ = Place(new QLineEdit(QStringLiteral("0,1"), this), "Edit3", 384, 304, 81, 21);
   Edit4_ = Place(new QLineEdit(QStringLiteral("results.txt"), this), "Edit4", 336, 328, 129, 21);
+  for (QLineEdit* edit : {Edit2_, Edit3_, Edit4_}) KeepSingleLine(edit);
   SpeedButton1_ = Place(new QToolButton(this), "SpeedButton1", 472, 328, 23, 22);
   SpeedButton1_->setText(QStringLiteral("FS"));
   SpeedButton1_->setFocusPolicy(Qt::NoFocus);

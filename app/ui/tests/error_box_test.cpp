@@ -2,6 +2,7 @@
 #include "app/ui/error_box.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -131,7 +132,11 @@ struct SeenBox {
   QMessageBox::StandardButtons buttons;
   Qt::WindowModality modality;
   bool mouseGrabbed;
+  Qt::TextFormat labelFormat;
+  int height;
 };
+
+constexpr const char* kMarkup = "<b>D800</b><img src=\"x.png\" width=\"40000\" height=\"40000\">";
 
 QMessageBox* OpenBox() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -161,12 +166,16 @@ TEST(ErrorBoxTest, TheRealBoxShowsTheMessageUnderTheApplicationTitle) {
   QObject::connect(&operatorTimer, &QTimer::timeout, [&] {
     QMessageBox* box = OpenBox();  // the operator's view of the screen
     if (box == nullptr) return;
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
     seen.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                    box->windowModality(), QWidget::mouseGrabber() != nullptr});
+                    box->windowModality(), QWidget::mouseGrabber() != nullptr,
+                    label != nullptr ? label->textFormat() : Qt::RichText, box->height()});
     if (seen.size() == 1) {
-      // While it is open: the lasting fault again, and one other error.
+      // While it is open: the lasting fault again, and two other errors, one
+      // quoting a file's line that is markup.
       Guarded(Throwing(app::IoError(2)));
       otherButton.click();
+      Guarded(Throwing(app::NotIntegerError(kMarkup)));
     }
     box->button(QMessageBox::Ok)->click();
   });
@@ -178,7 +187,7 @@ TEST(ErrorBoxTest, TheRealBoxShowsTheMessageUnderTheApplicationTitle) {
   QApplication::exec();
   operatorTimer.stop();
 
-  ASSERT_EQ(seen.size(), 2u);
+  ASSERT_GE(seen.size(), 2u);
   EXPECT_EQ(seen[0].title, QStringLiteral("app_ui_error_box_test"));
   EXPECT_EQ(seen[0].text, QStringLiteral("File not found."));
   EXPECT_EQ(seen[0].icon, QMessageBox::Critical);
@@ -186,6 +195,14 @@ TEST(ErrorBoxTest, TheRealBoxShowsTheMessageUnderTheApplicationTitle) {
   EXPECT_EQ(seen[0].modality, Qt::ApplicationModal);
   EXPECT_FALSE(seen[0].mouseGrabbed);
   EXPECT_EQ(seen[1].text, QString::fromUtf8("'0,75 \xc2\xb1' is not a valid integer value."));
+  // Markup shows as the characters it is made of, in a box of a few lines.
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[2].text, QString::fromLatin1("'") + QString::fromLatin1(kMarkup) +
+                              QStringLiteral("' is not a valid integer value."));
+  for (const SeenBox& box : seen) {
+    EXPECT_EQ(box.labelFormat, Qt::PlainText);
+    EXPECT_LT(box.height, 300);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,202 @@
+// SPDX-License-Identifier: MIT
+// The text-file layer against files that are not what they should be, and
+// the rename commit's care for the file it replaces.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/tests/child_process.h"
+#include "app/text_file.h"
+
+namespace kolva::app {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DropToUnprivileged;
+using testing::kSetupRefused;
+using testing::RunInChild;
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int CodeOf(const std::function<void()>& operation) {
+  try {
+    operation();
+  } catch (const IoError& error) {
+    return error.Code();
+  }
+  return 0;
+}
+
+void Save(const std::string& path, const std::string& line) {
+  TextFile file(path);
+  file.Rewrite(TextFile::Commit::kByRename);
+  file.WriteLine(line);
+  file.Close();
+}
+
+class TextFileHostileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kolva-hostile-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    ::chmod(dir_.c_str(), 0755);  // an unprivileged child must reach it
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string dir_;
+};
+
+// Every case would block for ever in an open that waits for the FIFO's
+// other end, or read without end.
+TEST_F(TextFileHostileTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
+  const std::string fifo = Path("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+  const std::string zeroLink = Path("zero");
+  fs::create_symlink("/dev/zero", zeroLink);
+  const struct {
+    const char* what;
+    std::function<void()> operation;
+  } cases[] = {
+      {"read a FIFO", [&] { TextFile(fifo).Reset(); }},
+      {"read a link to /dev/zero", [&] { TextFile(zeroLink).Reset(); }},
+      {"read a folder", [&] { TextFile(dir_).Reset(); }},
+      {"write a FIFO nobody reads", [&] { TextFile(fifo).Rewrite(); }},
+      {"commit over a FIFO", [&] { TextFile(fifo).Rewrite(TextFile::Commit::kByRename); }},
+      {"commit over /dev/zero", [&] { TextFile(zeroLink).Rewrite(TextFile::Commit::kByRename); }},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CodeOf(c.operation), 5) << c.what;
+
+  // A FIFO with a reader would take the lines, but could hold a write for as
+  // long as the reader likes.
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  EXPECT_EQ(CodeOf([&] { TextFile(fifo).Rewrite(); }), 5);
+  ::close(reader);
+  // Devices that never block still take output.
+  EXPECT_EQ(CodeOf([] {
+              TextFile file("/dev/null");
+              file.Rewrite();
+              file.WriteLine("gone");
+              file.Close();
+            }),
+            0);
+}
+
+TEST_F(TextFileHostileTest, ALineReadKeepsAtMostItsLimit) {
+  WriteBytes(Path("in.txt"), std::string(10000, 'a') + "\r\n12345\r\n1234\x1a");
+  TextFile file(Path("in.txt"));
+  file.Reset();
+  bool cut = false;
+  EXPECT_EQ(file.ReadLine(5, cut), "aaaaa");
+  EXPECT_TRUE(cut);
+  EXPECT_EQ(file.ReadLine(5, cut), "12345");
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(file.ReadLine(5, cut), "1234");
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(file.ReadLine(5, cut), "");
+  file.Close();
+}
+
+// The README allows a run as root: its save must leave the operator's file
+// as the operator's, so the operator's next save still works.
+TEST_F(TextFileHostileTest, ASaveAsRootKeepsTheOwnerAndTheUserSavesAfterIt) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to own files for another user";
+  const std::string konfig = Path("konfig.txt");
+  ::chmod(dir_.c_str(), 0777);
+  WriteBytes(konfig, "user\r\n");
+  ASSERT_EQ(::chown(konfig.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(::chmod(konfig.c_str(), 0640), 0);
+
+  Save(konfig, "root");
+  struct stat info {};
+  ASSERT_EQ(::stat(konfig.c_str(), &info), 0);
+  EXPECT_EQ(info.st_uid, 65534u);
+  EXPECT_EQ(info.st_gid, 65534u);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadBytes(konfig), "root\r\n");
+
+  const int code =
+      RunInChild(DropToUnprivileged, [&] { return CodeOf([&] { Save(konfig, "user"); }); });
+  ASSERT_NE(code, kSetupRefused);
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(ReadBytes(konfig), "user\r\n");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"konfig.txt"});
+}
+
+// Where no new file can be made, or the owner could not be kept, the save
+// rewrites the file in place rather than fail.
+TEST_F(TextFileHostileTest, AWritableFileIsSavedWhereARenameCannotBeUsed) {
+  const std::string closed = Path("closed");  // the folder takes no new file
+  fs::create_directory(closed);
+  WriteBytes(closed + "/konfig.txt", "old\r\n");
+  ::chmod((closed + "/konfig.txt").c_str(), 0666);
+  ::chmod(closed.c_str(), 0555);
+  const std::string open = Path("open");  // a file of another owner, writable by all
+  fs::create_directory(open);
+  WriteBytes(open + "/konfig.txt", "old\r\n");
+  ::chmod((open + "/konfig.txt").c_str(), 0666);
+  ::chmod(open.c_str(), 0777);
+  for (const std::string& folder : {closed, open}) {
+    const int code = RunInChild(
+        DropToUnprivileged, [&] { return CodeOf([&] { Save(folder + "/konfig.txt", "new"); }); });
+    if (code == kSetupRefused) GTEST_SKIP() << "cannot become an unprivileged user here";
+    EXPECT_EQ(code, 0) << folder;
+    EXPECT_EQ(ReadBytes(folder + "/konfig.txt"), "new\r\n") << folder;
+    EXPECT_EQ(fs::status(folder + "/konfig.txt").permissions(), fs::perms(0666)) << folder;
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1) << folder;
+  }
+  ::chmod(closed.c_str(), 0755);
+}
+
+// A save killed while it writes leaves the old file and nothing else; a
+// temporary name a save killed just before its rename left behind goes at
+// the next save.
+TEST_F(TextFileHostileTest, NoTemporaryFileOutlivesASave) {
+  const std::string konfig = Path("konfig.txt");
+  WriteBytes(konfig, "old\r\n");
+  const int status = RunInChild([] { return true; },
+                                [&] {
+                                  TextFile file(konfig);
+                                  file.Rewrite(TextFile::Commit::kByRename);
+                                  file.WriteLine(std::string(100000, 'x'));
+                                  file.Flush();
+                                  ::kill(::getpid(), SIGKILL);
+                                  return 0;
+                                });
+  EXPECT_EQ(status, -1) << "the child was killed";
+  EXPECT_EQ(ReadBytes(konfig), "old\r\n");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"konfig.txt"});
+
+  WriteBytes(konfig + ".tmp", "stale");
+  Save(konfig, "new");
+  EXPECT_EQ(ReadBytes(konfig), "new\r\n");
+  EXPECT_EQ(Entries(), std::vector<std::string>{"konfig.txt"});
+}
+
+}  // namespace
+}  // namespace kolva::app

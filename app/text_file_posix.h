@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The system calls the text-file layer's two source files share.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "app/errors.h"
+
+namespace kolva::app::text_file_posix {
+
+// The layer's code for a name the system cannot take.
+inline constexpr int kInvalidFilename = 3;
+
+inline int OpenRetrying(const char* name, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(name, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+// Takes back the O_NONBLOCK an open was made with, so later reads and
+// writes wait as usual; false (errno set) on failure.
+inline bool MakeBlocking(int fd) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
+}
+
+// Closes `fd` and raises code 5: the name is not a file this layer takes.
+[[noreturn]] inline void RefuseKind(int fd) {
+  ::close(fd);
+  throw IoError(5);
+}
+
+}  // namespace kolva::app::text_file_posix

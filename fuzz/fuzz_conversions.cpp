@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+// The text conversions over arbitrary text: the first byte picks the
+// conversion and the locale's decimal separator, the rest is the text (or a
+// pattern and, from its bytes, a value).
+#include <locale.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "app/errors.h"
+#include "app/textconv.h"
+#include "platform/locale_settings.h"
+
+namespace {
+
+using kolva::app::ConvertError;
+
+// A double from up to eight bytes, widened exactly: every finite, infinite
+// and NaN value can come up.
+long double ValueFrom(std::string_view bytes) {
+  double value = 0;
+  std::memcpy(&value, bytes.data(), std::min(bytes.size(), sizeof value));
+  return value;
+}
+
+// A text ParseFloat takes with "." as separator is one the C library reads
+// to the same value under the "C" locale: any number of digits, exactly.
+void CheckAgainstCLibrary(std::string_view text, long double value) {
+  if (kolva::platform::CurrentLocale().decimalSeparator != '.') return;
+  static const locale_t cLocale = ::newlocale(LC_ALL_MASK, "C", locale_t{});
+  const std::string copy(text);
+  const long double expected = ::strtold_l(copy.c_str(), nullptr, cLocale);
+  if (!(expected == value && std::signbit(expected) == std::signbit(value))) __builtin_trap();
+}
+
+void Convert(std::uint8_t choice, std::string_view text) {
+  namespace app = kolva::app;
+  const std::size_t half = text.size() / 2;
+  switch (choice % 6) {
+    case 0:
+      app::ParseInt(text);
+      break;
+    case 1: {
+      const long double value = app::ParseFloat(text);
+      CheckAgainstCLibrary(text, value);
+      // What the general format writes reads back.
+      if (std::isfinite(value)) app::ParseFloat(app::FloatText(value));
+      break;
+    }
+    case 2:
+      app::FormatText(text.substr(0, half), ValueFrom(text.substr(half)));
+      break;
+    case 3:
+      app::FloatPatternText(text.substr(0, half), ValueFrom(text.substr(half)));
+      break;
+    case 4:
+      app::FloatText(ValueFrom(text));
+      break;
+    default:
+      app::DateTimePictureText(text, app::DateTime{2026, 12, 8, 23, 59, 58, 7});
+      break;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  kolva::platform::LocaleSettings locale;
+  if (data[0] & 0x80) {
+    locale.decimalSeparator = ',';
+    locale.thousandSeparator = '.';
+  }
+  kolva::platform::SetCurrentLocale(locale);
+  try {
+    Convert(data[0] & 0x7F, std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
+  } catch (const ConvertError&) {
+  } catch (const kolva::app::MathError&) {
+  } catch (const std::invalid_argument&) {  // a pattern FormatText does not take
+  }
+  return 0;
+}
