@@ -14,6 +14,7 @@
 #include "chart/qt/chart_widget.h"
 
 class QProgressBar;
+class QTimer;
 
 namespace kolva::wykres {
 
@@ -93,12 +94,14 @@ class TForm2 : public QWidget {
   void TakeChunk(const std::vector<app::ResultsReading>& readings, double done);
   void EndLoad(const std::string& failure);
   void PlaceProgress();
+  void PaintWhileLoading(bool loading);
 
   chart::qt::ChartWidget* chart1_ = nullptr;
   std::unique_ptr<chart::TLineSeries> series1_;
   std::unique_ptr<chart::TLineSeries> series2_;
   std::function<void(std::exception_ptr)> onError_;
   QProgressBar* progress_ = nullptr;
+  QTimer* paintTimer_ = nullptr;
   std::unique_ptr<ResultsLoader> loader_;
   QString shownFile_;
   QString resultsFileName_ = "results.txt";

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QShortcut>
+#include <QTimer>
 
 #include "app/errors.h"
 #include "wykres/chart_picture.h"
@@ -22,6 +23,7 @@ namespace {
 
 constexpr const char* kCaption = "WYKRES";
 constexpr int kProgressSteps = 1000;
+constexpr int kLoadPaintIntervalMs = 250;
 
 // The one local file a drag carries, or an empty text.
 QString DraggedFile(const QMimeData* data) {
@@ -82,11 +84,13 @@ void TForm2::OpenResultsFile(const QString& path) {
   PlaceProgress();
   progress_->show();
   progress_->raise();
+  PaintWhileLoading(true);
   loader_->Start(std::move(reader));
 }
 
 void TForm2::ShowRun() {
   loader_->Cancel();
+  PaintWhileLoading(false);
   progress_->hide();
   shownFile_.clear();
   setWindowTitle(kCaption);
@@ -109,8 +113,29 @@ void TForm2::TakeChunk(const std::vector<app::ResultsReading>& readings, double 
 }
 
 void TForm2::EndLoad(const std::string& failure) {
+  PaintWhileLoading(false);
   progress_->hide();
   if (!failure.empty() && onError_) onError_(std::make_exception_ptr(app::Error(failure)));
+}
+
+// While a file loads, every chunk would ask for a paint of all the points
+// so far; the chart is painted on a timer instead, a few times a second.
+void TForm2::PaintWhileLoading(bool loading) {
+  if (paintTimer_ == nullptr) {
+    paintTimer_ = new QTimer(this);
+    paintTimer_->setInterval(kLoadPaintIntervalMs);
+    connect(paintTimer_, &QTimer::timeout, this, [this] {
+      chart1_->setUpdatesEnabled(true);
+      chart1_->repaint();
+      chart1_->setUpdatesEnabled(false);
+    });
+  }
+  chart1_->setUpdatesEnabled(!loading);
+  if (loading) {
+    paintTimer_->start();
+  } else {
+    paintTimer_->stop();
+  }
 }
 
 void TForm2::PlaceProgress() {
