@@ -101,6 +101,7 @@ bool TForm2::Loading() const {
 }
 
 void TForm2::TakeChunk(const std::vector<app::ResultsReading>& readings, double done) {
+  bool taken = false;
   Guarded([&] {
     // The points a run would have added for these readings, in its colours.
     for (const app::ResultsReading& r : readings) {
@@ -108,7 +109,14 @@ void TForm2::TakeChunk(const std::vector<app::ResultsReading>& readings, double 
       series1_->AddPoint(x, r.input1, {}, 255);
       series2_->AddPoint(x, r.input2, {}, 0xFFFFFF);
     }
+    taken = true;
   });
+  if (!taken) {
+    // One error box for the load, not one per chunk; what was added stays.
+    loader_->Cancel();
+    EndLoad({});
+    return;
+  }
   progress_->setValue(static_cast<int>(done * kProgressSteps));
 }
 
