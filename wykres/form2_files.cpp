@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QProgressBar>
 #include <QShortcut>
 #include <QTimer>
+#include <algorithm>
 
 #include "app/errors.h"
 #include "wykres/chart_picture.h"
@@ -127,20 +129,25 @@ void TForm2::EndLoad(const std::string& failure) {
 }
 
 // While a file loads, every chunk would ask for a paint of all the points
-// so far; the chart is painted on a timer instead, a few times a second.
+// so far; the chart is painted on a timer instead, at most four times a
+// second and never more than a fifth of the time, so that a slow paint of
+// many points leaves the loading most of the thread.
 void TForm2::PaintWhileLoading(bool loading) {
   if (paintTimer_ == nullptr) {
     paintTimer_ = new QTimer(this);
     paintTimer_->setInterval(kLoadPaintIntervalMs);
     connect(paintTimer_, &QTimer::timeout, this, [this] {
+      QElapsedTimer took;
+      took.start();
       chart1_->setUpdatesEnabled(true);
       chart1_->repaint();
       chart1_->setUpdatesEnabled(false);
+      paintTimer_->setInterval(std::max<qint64>(kLoadPaintIntervalMs, 4 * took.elapsed()));
     });
   }
   chart1_->setUpdatesEnabled(!loading);
   if (loading) {
-    paintTimer_->start();
+    paintTimer_->start(kLoadPaintIntervalMs);
   } else {
     paintTimer_->stop();
   }
