@@ -7,7 +7,8 @@ namespace kolva::app {
 
 // What the core reads of the operator's panel, and what a run writes back.
 // The Qt main window implements it over its widgets; tests and a headless
-// recorder implement it with plain values. Texts are 8-bit, as typed.
+// recorder implement it with plain values. Texts are 8-bit, as typed, but for
+// the results file name, which is the file system's bytes (UTF-8 here).
 class ControlState {
  public:
   virtual ~ControlState() = default;

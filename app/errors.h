@@ -61,8 +61,7 @@ ConvertError NotFloatError(std::string_view text, bool shortened = false);
 // places where the program's arithmetic can fail.
 class MathError : public Error {
  public:
-  // kIntegerOverflow is the processor's integer overflow check.
-  enum class Kind { kInvalidOperation, kDivisionByZero, kOverflow, kIntegerOverflow };
+  enum class Kind { kInvalidOperation, kDivisionByZero, kOverflow };
   explicit MathError(Kind kind);
   Kind What() const { return kind_; }
 

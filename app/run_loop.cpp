@@ -22,14 +22,14 @@ constexpr std::uint32_t kStatusIntervalMs = 500;  // the trigger display's rate
 // a + b, raising the system's overflow error where 64 bits cannot hold it.
 std::int64_t CheckedAdd(std::int64_t a, std::int64_t b) {
   std::int64_t sum = 0;
-  if (__builtin_add_overflow(a, b, &sum)) throw MathError(MathError::Kind::kIntegerOverflow);
+  if (__builtin_add_overflow(a, b, &sum)) throw MathError(MathError::Kind::kOverflow);
   return sum;
 }
 
 std::int64_t CheckedSub(std::int64_t a, std::int64_t b) {
   std::int64_t difference = 0;
   if (__builtin_sub_overflow(a, b, &difference)) {
-    throw MathError(MathError::Kind::kIntegerOverflow);
+    throw MathError(MathError::Kind::kOverflow);
   }
   return difference;
 }

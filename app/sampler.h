@@ -21,7 +21,7 @@
 namespace kolva::app {
 
 // What a run reads of the operator's panel: a copy taken on the GUI thread.
-// Texts are 8-bit, as typed.
+// Texts are 8-bit, as typed; the results file name is the file system's bytes.
 struct RunSettings {
   int averagingCount = 20;
   int offset1 = 0;

@@ -3,14 +3,17 @@
 // "\n--\n") are the interval, the length and the averaging count, on the
 // simulated card with a clock that never waits. The S key goes down after a
 // bounded number of passes, so every run ends; it ends well or with one of
-// the system's errors. The run is driven only through its click handler.
+// the system's errors. The run is driven only through its click handler and
+// the window's frame step, the sampler on a thread of its own.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <thread>
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/sampler.h"
 #include "app/tests/fake_controls.h"
 #include "fuzz/fuzz_files.h"
 #include "platform/locale_settings.h"
@@ -46,10 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   };
   platform::SimCard bus(platform::SimCardOptions{}, clock);
   app::Card card(bus, clock, keyboard, controls);
-  app::AcquisitionRun run(card, clock, controls, nullptr, {},
-                          [] { return app::DateTime{2026, 12, 8, 23, 0, 0, 0}; });
+  app::Sampler sampler(bus, clock, keyboard,
+                       [] { return app::DateTime{2026, 12, 8, 23, 0, 0, 0}; });
+  app::AcquisitionRun run(card, sampler, controls, nullptr);
   try {
     run.Button3Click();
+    while (run.Active()) {
+      run.Update();
+      std::this_thread::yield();
+    }
   } catch (const app::Error&) {
   }
   return 0;

@@ -208,8 +208,8 @@ TEST_F(RunFailureTest, IntervalMadeInvalidDuringARunEndsItKeepingTheLinesWritten
 }
 
 // A large negative interval moves the deadline past the 64-bit range at the
-// second reading.
-TEST_F(RunFailureTest, DeadlineBeyondSixtyFourBitsRaisesIntegerOverflow) {
+// second reading: the program's one overflow message, never a wrapped deadline.
+TEST_F(RunFailureTest, DeadlineBeyondSixtyFourBitsRaisesOverflow) {
   controls.intervalText = "-3.9e12";
   runClock.step = kPeriod1ms;
 
@@ -219,8 +219,8 @@ TEST_F(RunFailureTest, DeadlineBeyondSixtyFourBitsRaisesIntegerOverflow) {
   try {
     std::rethrow_exception(events.error);
   } catch (const MathError& error) {
-    EXPECT_EQ(error.What(), MathError::Kind::kIntegerOverflow);
-    EXPECT_EQ(std::string(error.what()), "Integer overflow");
+    EXPECT_EQ(error.What(), MathError::Kind::kOverflow);
+    EXPECT_EQ(std::string(error.what()), "Floating point overflow");
   }
   EXPECT_EQ(events.readings.size(), 1u);
   EXPECT_EQ(ReadWholeFile(resultsPath),

@@ -60,7 +60,7 @@ TEST_P(ResultsRoundTrip, ReadsBackExactlyTheReadingsTheRunWrote) {
   signalClock.step = 997;
   runClock.step = SamplePeriodFor(ParseFloat(c.interval)) + 1;
   PressStopAtRead(1500);
-  MakeRun()->Button3Click();
+  ClickAndFollow(*MakeRun());
   ASSERT_GT(chart.points.size(), 2000u);
 
   const ResultsFile file = ReadResultsFile(resultsPath.string());
