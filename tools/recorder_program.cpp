@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+#include "tools/recorder_program.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "app/card.h"
+#include "app/errors.h"
+#include "app/textconv.h"
+#include "app/ui/error_box.h"
+#include "platform/clock.h"
+#include "platform/locale_settings.h"
+#include "platform/port_bus.h"
+#include "tools/progress_meter.h"
+#include "tools/record_options.h"
+#include "tools/record_session.h"
+#include "tools/recorder_panel.h"
+#include "tools/stop_signal.h"
+
+namespace kolva::tools {
+namespace {
+
+constexpr const char* kProgram = "kolva-record: ";
+
+void Say(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stderr);
+}
+
+// "kolva-record: FILE: message." with the error box's closing full stop.
+void SayFailure(const std::string& file, const std::string& message) {
+  Say(kProgram + (file.empty() ? "" : file + ": ") + ui::DisplayText(message));
+}
+
+// The results file's name for the run: "-" is the standard output, reached
+// through its descriptor's name. Reopening truncates, so an output opened
+// for appending is refused rather than emptied.
+std::string ResultsPath(const std::string& output) {
+  if (output != "-") return output;
+  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+  struct stat info {};
+  if (flags >= 0 && (flags & O_APPEND) != 0 && ::fstat(STDOUT_FILENO, &info) == 0 &&
+      S_ISREG(info.st_mode)) {
+    throw UsageError("-: standard output is a file opened for appending; name the file instead");
+  }
+  return "/dev/stdout";
+}
+
+int Record(const RecordOptions& options) {
+  platform::SystemClock clock;
+  std::unique_ptr<platform::PortBus> bus;
+  try {
+    bus = platform::MakePortBusFromEnvironment(clock);
+  } catch (const std::invalid_argument& bad) {
+    Say(kProgram + std::string(bad.what()));
+    return kExitUsage;
+  }
+  SignalStopKey stopKey;
+  RecorderPanel panel;
+  app::Card card(*bus, clock, stopKey, panel);
+  try {
+    PrepareCard(card, panel, options);
+  } catch (const SetupError& error) {
+    SayFailure(error.File(), error.what());
+    return kExitFailure;
+  }
+  panel.SetResultsFileName(ResultsPath(options.output));
+  InstallStopSignals();
+  std::optional<ProgressMeter> meter;
+  if (!options.quiet && ::isatty(STDERR_FILENO)) {
+    meter.emplace(STDERR_FILENO, app::ParseFloat(panel.LengthText()) * 60000.0L);
+  }
+  ReadingObserver observer;
+  if (meter) observer = [&meter](std::uint64_t n, std::uint32_t ms) { meter->Update(n, ms); };
+  TimingFigures figures;
+  try {
+    figures = RunRecording(card, clock, panel, nullptr, observer);
+  } catch (const app::IoError& error) {
+    if (meter) meter->Clear();
+    SayFailure(options.output, error.what());
+    return kExitFailure;
+  } catch (const app::Error& error) {
+    if (meter) meter->Clear();
+    SayFailure("", error.what());
+    return kExitFailure;
+  }
+  if (meter) meter->Clear();
+  if (!options.quiet) Say(SummaryLine(figures));
+  return kExitDone;
+}
+
+}  // namespace
+
+int RecorderMain(const std::vector<std::string_view>& args) {
+  platform::SetCurrentLocale(platform::ReadUserLocale());
+  RecordOptions options;
+  try {
+    options = ParseRecordOptions(args);
+    if (options.help) {
+      std::fputs(UsageText().c_str(), stdout);
+      return kExitDone;
+    }
+    if (options.version) {
+      std::fputs("kolva-record (Kolva) " KOLVA_VERSION "\n", stdout);
+      return kExitDone;
+    }
+    return Record(options);
+  } catch (const UsageError& error) {
+    Say(kProgram + std::string(error.what()));
+    Say("Try 'kolva-record --help' for more information.");
+    return kExitUsage;
+  }
+}
+
+}  // namespace kolva::tools
