@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/locale_settings.h"
 #include "platform/port_bus.h"
+#include "tools/chart_png.h"
 #include "tools/progress_meter.h"
 #include "tools/record_options.h"
 #include "tools/record_session.h"
@@ -78,9 +79,14 @@ int Record(const RecordOptions& options) {
   }
   ReadingObserver observer;
   if (meter) observer = [&meter](std::uint64_t n, std::uint32_t ms) { meter->Update(n, ms); };
+  // The chart exists before the run, as the window does: its set-up is not
+  // the run's time.
+  std::unique_ptr<ChartPng> png;
+  if (options.png) png = std::make_unique<ChartPng>();
+  panel.SetCharted(png != nullptr);
   TimingFigures figures;
   try {
-    figures = RunRecording(card, clock, panel, nullptr, observer);
+    figures = RunRecording(card, clock, panel, png ? &png->Chart() : nullptr, observer);
   } catch (const app::IoError& error) {
     if (meter) meter->Clear();
     SayFailure(options.output, error.what());
@@ -92,6 +98,10 @@ int Record(const RecordOptions& options) {
   }
   if (meter) meter->Clear();
   if (!options.quiet) Say(SummaryLine(figures));
+  if (png && !png->Save(*options.png, options.width, options.height)) {
+    SayFailure(*options.png, "The picture could not be written");
+    return kExitFailure;
+  }
   return kExitDone;
 }
 
