@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/ui/results_chart_adapter.h"
@@ -17,9 +18,18 @@ char programName[] = "kolva-record";
 char* programArgv[] = {programName, nullptr};
 int programArgc = 1;
 
+// Qt's own notes (a missing runtime folder and the like) are not the
+// recorder's messages; its critical and fatal ones still reach stderr.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fputs((message.toLocal8Bit() + "\n").constData(), stderr);
+  }
+}
+
 // Set before the application object exists, so Qt never opens a display.
 int ChooseOffscreen() {
   ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(QuietQt);
   return programArgc;
 }
 
