@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "tools/record_session.h"
 
-#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
 
-#include "app/acquisition_run.h"
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/results_chart.h"
 #include "app/settings_files.h"
 #include "app/startup.h"
+#include "app/textconv.h"
 #include "app/wall_clock.h"
 #include "tools/recorder_panel.h"
 
@@ -56,41 +59,35 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   if (!app::IsCardIdentity(card.ReadPort8(card.BaseAddress))) throw SetupError("", kNoCardMessage);
 }
 
-namespace {
-
-// Readings due by `end` for a schedule started at `start`: reading k is due
-// once the counter is more than (k + 1) periods past the start.
-std::uint64_t DueBy(std::int64_t start, std::int64_t end, std::int64_t period) {
-  if (period <= 0 || end - start <= period) return 0;
-  return static_cast<std::uint64_t>((end - start - 1) / period);
-}
-
-}  // namespace
-
-TimingFigures RunRecording(app::Card& card, platform::Clock& clock, RecorderPanel& panel,
-                           app::ResultsChart* chart, const ReadingObserver& observer) {
-  TimingFigures figures;
-  app::AcquisitionRun* current = nullptr;
-  std::int64_t start = 0;
-  // A reading is due the tick after its deadline; the run has just moved
-  // NextDeadline onto the deadline of the reading it took.
-  panel.SetReadingHook([&] {
-    const std::int64_t now = clock.QueryPerformanceCounter();
-    if (figures.taken == 0) start = current->NextDeadline - current->SamplePeriod;
-    ++figures.taken;
-    const std::int64_t lateness = now - current->NextDeadline;
-    figures.worstLateness = std::max(figures.worstLateness, lateness);
-    if (lateness > current->SamplePeriod) ++figures.late;
-    if (observer) observer(figures.taken, clock.GetTickCount() - current->RunStartTick);
-  });
-  app::AcquisitionRun run(card, clock, panel, chart, {}, app::LocalNow);
-  current = &run;
-  run.Button3Click();
-  panel.SetReadingHook({});
-  figures.period = run.SamplePeriod;
-  if (figures.taken == 0) start = run.NextDeadline;
-  figures.due = DueBy(start, clock.QueryPerformanceCounter(), run.SamplePeriod);
-  return figures;
+RecordingEnd RunRecording(const RecordingParts& parts) {
+  if (parts.chart != nullptr) {
+    parts.chart->Show();
+    parts.chart->ClearPoints(0);
+    parts.chart->ClearPoints(1);
+  }
+  app::Sampler sampler(parts.bus, parts.clock, parts.stopKey, app::LocalNow);
+  sampler.Start(parts.card, app::SettingsOf(parts.panel));
+  std::uint64_t readings = 0;
+  std::optional<std::uint32_t> runningSince;
+  auto plot = [&](const app::RunReading& reading) {
+    ++readings;
+    if (parts.chart == nullptr || !reading.charted) return;
+    parts.chart->AddPoint(0, reading.x, reading.input1, app::ResultsChart::kInput1Color);
+    parts.chart->AddPoint(1, reading.x, reading.input2, app::ResultsChart::kInput2Color);
+  };
+  while (!sampler.Ended()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    if (parts.stopRequested && parts.stopRequested()) sampler.RequestStop();
+    sampler.TakeReadings(plot);
+    if (sampler.Stage() != app::RunStage::kRunning) continue;
+    if (!runningSince) runningSince = parts.clock.GetTickCount();
+    if (parts.progress) parts.progress(readings, parts.clock.GetTickCount() - *runningSince);
+  }
+  RecordingEnd end;
+  end.error = sampler.Finish();
+  sampler.TakeReadings(plot);
+  end.timing = sampler.Timing();
+  return end;
 }
 
 }  // namespace kolva::tools

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tools/recorder_panel.h"
 
-#include "app/acquisition_run.h"
 #include "app/textconv.h"
 
 namespace kolva::tools {
@@ -10,10 +9,6 @@ void RecorderPanel::SetIntervalText(const std::string& text) {
   if (text == intervalText_) return;
   intervalText_ = text;
   app::ParseFloat(text);
-}
-
-void RecorderPanel::SetRunButton(const std::string& caption, bool) {
-  sampling_ = caption == app::AcquisitionRun::kRunningCaption;
 }
 
 void RecorderPanel::Override(const RecordOptions& options) {

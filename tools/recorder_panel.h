@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "app/control_state.h"
@@ -48,15 +47,9 @@ class RecorderPanel : public app::ControlState, public app::KonfigControls {
   void SetResultsFileName(const std::string& name) { resultsFileName_ = name; }
   void SetCharted(bool charted) { chartResults_ = charted; }
 
-  // Called after each reading of a run, from the run's progress step.
-  void SetReadingHook(std::function<void()> hook) { readingHook_ = std::move(hook); }
-
   void SetLiveReadout(bool) override {}
-  // The run's states: only while sampling is a progress step a reading.
-  void SetRunButton(const std::string& caption, bool) override;
-  void SetProgress(int) override {
-    if (sampling_ && readingHook_) readingHook_();
-  }
+  void SetRunButton(const std::string&, bool) override {}
+  void SetProgress(int) override {}
 
  private:
   int averagingCount_ = 20;
@@ -70,8 +63,6 @@ class RecorderPanel : public app::ControlState, public app::KonfigControls {
   std::string lengthText_ = "0,1";
   std::string resultsFileName_ = "results.txt";
   bool chartResults_ = false;
-  bool sampling_ = false;
-  std::function<void()> readingHook_;
 };
 
 }  // namespace kolva::tools

@@ -23,6 +23,7 @@
 #include "tools/record_options.h"
 #include "tools/record_session.h"
 #include "tools/recorder_panel.h"
+#include "tools/run_summary.h"
 #include "tools/stop_signal.h"
 
 namespace kolva::tools {
@@ -53,6 +54,19 @@ std::string ResultsPath(const std::string& output) {
   return "/dev/stdout";
 }
 
+// The run's failure as the error box would show it; a failing results file
+// is named.
+int ReportRunFailure(const std::exception_ptr& error, const std::string& output) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const app::IoError& failure) {
+    SayFailure(output, failure.what());
+  } catch (const std::exception& failure) {
+    SayFailure("", failure.what());
+  }
+  return kExitFailure;
+}
+
 int Record(const RecordOptions& options) {
   platform::SystemClock clock;
   std::unique_ptr<platform::PortBus> bus;
@@ -73,31 +87,22 @@ int Record(const RecordOptions& options) {
   }
   panel.SetResultsFileName(ResultsPath(options.output));
   InstallStopSignals();
-  std::optional<ProgressMeter> meter;
-  if (!options.quiet && ::isatty(STDERR_FILENO)) {
-    meter.emplace(STDERR_FILENO, app::ParseFloat(panel.LengthText()) * 60000.0L);
-  }
-  ReadingObserver observer;
-  if (meter) observer = [&meter](std::uint64_t n, std::uint32_t ms) { meter->Update(n, ms); };
   // The chart exists before the run, as the window does: its set-up is not
   // the run's time.
   std::unique_ptr<ChartPng> png;
   if (options.png) png = std::make_unique<ChartPng>();
   panel.SetCharted(png != nullptr);
-  TimingFigures figures;
-  try {
-    figures = RunRecording(card, clock, panel, png ? &png->Chart() : nullptr, observer);
-  } catch (const app::IoError& error) {
-    if (meter) meter->Clear();
-    SayFailure(options.output, error.what());
-    return kExitFailure;
-  } catch (const app::Error& error) {
-    if (meter) meter->Clear();
-    SayFailure("", error.what());
-    return kExitFailure;
+  std::optional<ProgressMeter> meter;
+  ProgressObserver progress;
+  if (!options.quiet && ::isatty(STDERR_FILENO)) {
+    meter.emplace(STDERR_FILENO, app::ParseFloat(panel.LengthText()) * 60000.0L);
+    progress = [&meter](std::uint64_t n, std::uint32_t ms) { meter->Update(n, ms); };
   }
+  const RecordingEnd end = RunRecording(
+      {card, *bus, clock, stopKey, panel, png ? &png->Chart() : nullptr, progress, StopRequested});
   if (meter) meter->Clear();
-  if (!options.quiet) Say(SummaryLine(figures));
+  if (end.error) return ReportRunFailure(end.error, options.output);
+  if (!options.quiet) Say(SummaryLine(end.timing));
   if (png && !png->Save(*options.png, options.width, options.height)) {
     SayFailure(*options.png, "The picture could not be written");
     return kExitFailure;

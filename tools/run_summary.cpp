@@ -20,8 +20,8 @@ std::string Clock(std::uint64_t ms) {
 
 }  // namespace
 
-std::string SummaryLine(const TimingFigures& f) {
-  const long double ms = static_cast<long double>(f.worstLateness) * 1000.0L /
+std::string SummaryLine(const app::RunTiming& f) {
+  const long double ms = static_cast<long double>(f.worstLatenessTicks) * 1000.0L /
                          static_cast<long double>(platform::Clock::kCounterTicksPerSecond);
   return std::to_string(f.taken) + " readings taken, " + std::to_string(f.due) + " due, " +
          std::to_string(f.late) + " late by more than one period, worst lateness " +
