@@ -13,6 +13,8 @@
 
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/results_chart.h"
+#include "app/results_reader.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
 #include "platform/clock.h"
@@ -65,6 +67,41 @@ int ReportRunFailure(const std::exception_ptr& error, const std::string& output)
     SayFailure("", failure.what());
   }
   return kExitFailure;
+}
+
+// --from: the chart window's picture of a results file's readings (x the
+// time column), as the window shows a file it opens. A line that does not
+// read ends the readings: the picture shows those before it, the message
+// names the line and the exit status says it failed.
+int DrawResultsFile(const RecordOptions& options) {
+  app::ResultsFile file;
+  try {
+    file = app::ReadResultsFile(*options.from);
+  } catch (const app::IoError& error) {
+    SayFailure(*options.from, error.what());
+    return kExitFailure;
+  } catch (const app::Error& error) {
+    SayFailure("", error.what());
+    return kExitFailure;
+  }
+  ChartPng png;
+  app::ResultsChart& chart = png.Chart();
+  chart.Show();
+  chart.ClearPoints(0);
+  chart.ClearPoints(1);
+  for (const app::ResultsReading& reading : file.readings) {
+    chart.AddPoint(0, reading.time, reading.input1, app::ResultsChart::kInput1Color);
+    chart.AddPoint(1, reading.time, reading.input2, app::ResultsChart::kInput2Color);
+  }
+  if (!png.Save(*options.png, options.width, options.height)) {
+    SayFailure(*options.png, "The picture could not be written");
+    return kExitFailure;
+  }
+  if (!file.failure.empty()) {
+    SayFailure("", file.failure);
+    return kExitFailure;
+  }
+  return kExitDone;
 }
 
 int Record(const RecordOptions& options) {
@@ -125,7 +162,7 @@ int RecorderMain(const std::vector<std::string_view>& args) {
       std::fputs("kolva-record (Kolva) " KOLVA_VERSION "\n", stdout);
       return kExitDone;
     }
-    return Record(options);
+    return options.from ? DrawResultsFile(options) : Record(options);
   } catch (const UsageError& error) {
     Say(kProgram + std::string(error.what()));
     Say("Try 'kolva-record --help' for more information.");
