@@ -111,6 +111,9 @@ int Record(const RecordOptions& options) {
   } catch (const SetupError& error) {
     SayFailure(error.File(), error.what());
     return kExitFailure;
+  } catch (const std::exception& error) {  // the card's ports refused
+    SayFailure("", error.what());
+    return kExitFailure;
   }
   panel.SetResultsFileName(ResultsPath(options.output));
   InstallStopSignals();
