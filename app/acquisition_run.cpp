@@ -32,8 +32,13 @@ void AcquisitionRun::Button3Click() {
   controls_.SetRunButton(kWritingCaption, false);
   stageShown_ = RunStage::kWriting;
   readingsTaken_ = 0;
+  try {
+    sampler_.Start(card_, std::move(settings));
+  } catch (...) {
+    controls_.SetRunButton(kIdleCaption, true);  // no thread for the run
+    throw;
+  }
   active_ = true;
-  sampler_.Start(card_, std::move(settings));
 }
 
 // The texts the run converts at every use, converted once before the results

@@ -371,52 +371,5 @@ TEST_F(PanelChangeTest, EditTextsChangedDuringAReadingApplyFromTheNextButNotToTh
   EXPECT_EQ(keyboard.reads, 3);  // passes 1 to 3; pass 4 ends on the length
 }
 
-// --- the click and the GUI thread --------------------------------------------
-
-class ClickTest : public ScheduleTest {};
-
-TEST_F(ClickTest, ChartedRunAddsEveryReadingToBothSeriesInOrder) {
-  controls.chartResults = true;
-  runClock.step = kPeriod1ms;
-  PressStopAtRead(2001);
-  auto run = MakeRun();
-
-  ClickAndFollow(*run);
-
-  ASSERT_EQ(run->Timing().taken, 2000u);
-  ASSERT_EQ(chart.points.size(), 4000u);
-  for (std::size_t i = 0; i < chart.points.size(); ++i) {
-    const FakeResultsChart::Point& point = chart.points[i];
-    ASSERT_EQ(point.series, static_cast<int>(i % 2)) << i;
-    ASSERT_EQ(point.x, 0.001L * static_cast<long double>(i / 2)) << i;
-    ASSERT_EQ(point.color, i % 2 == 0 ? ResultsChart::kInput1Color : ResultsChart::kInput2Color);
-  }
-}
-
-TEST_F(ClickTest, ClickDuringARunIsIgnoredAndEndNowKeepsEveryLine) {
-  controls.lengthText = "1e6";
-  runClock.step = kPeriod1ms;
-  auto run = MakeRun();
-  run->Button3Click();
-  while (run->ReadingsTaken() < 100) run->Update();
-
-  run->Button3Click();  // the button is disabled; a click that got through does nothing
-  EXPECT_TRUE(run->Active());
-  run->EndNow();
-
-  EXPECT_FALSE(run->Active());
-  const auto taken = static_cast<int>(run->Timing().taken);
-  EXPECT_EQ(static_cast<int>(run->ReadingsTaken()), taken);
-  std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1e6");
-  for (int n = 0; n < taken; ++n) {
-    lines.push_back(DataLineOf(std::to_string(n), "36.621", "-54.932",
-                               FloatText(0.001L * static_cast<long double>(n))));
-  }
-  EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(wallReads, 2u);  // one header: one run
-  EXPECT_EQ(controls.buttonHistory, FullRunButtons());
-  EXPECT_EQ(controls.progressHistory.back(), 255);
-}
-
 }  // namespace
 }  // namespace kolva::app

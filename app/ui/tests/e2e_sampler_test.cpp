@@ -4,6 +4,7 @@
 // messages (it repaints, a second click is ignored), and closing it mid-run
 // keeps every line and ends the program at once.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -134,6 +135,21 @@ TEST_F(EndToEndSampler, ClosingTheMainWindowMidRunKeepsEveryLineAndEndsTheProgra
   EXPECT_EQ(program.Status(false), 0);
   EXPECT_GT(WholeRunLines(ReadFile(program.Results())), 500);
   EXPECT_EQ(ReadFile(program.Folder() / "konfig.txt"), Konfig("0.001", "1", true));
+}
+
+// The results file reaches the disk in whole lines only, so a recording
+// killed at any moment leaves no piece of a line behind.
+TEST_F(EndToEndSampler, KilledRecordingLeavesOnlyWholeLines) {
+  KolvaRun program(display_.Name(), Konfig("0.0001", "1", false), "sim", {"LC_ALL=C"});
+  const std::string window = FindWindow(display_.Name(), "Card found", program);
+  ASSERT_FALSE(window.empty());
+
+  ClickStart(window);
+  ASSERT_TRUE(WaitFor([&] { return Lines(program) > 5000; }, seconds(20))) << "no run";
+  ::kill(program.Pid(), SIGKILL);
+  ASSERT_TRUE(program.Status(true).has_value());
+
+  EXPECT_GT(WholeRunLines(ReadFile(program.Results())), 5000);
 }
 
 }  // namespace
