@@ -127,6 +127,10 @@ void TForm2::dragEnterEvent(QDragEnterEvent* event) {
   if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
 }
 
+void TForm2::dragMoveEvent(QDragMoveEvent* event) {
+  if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
 void TForm2::dropEvent(QDropEvent* event) {
   const QString path = DraggedFile(event->mimeData());
   if (path.isEmpty()) return;
