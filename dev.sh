@@ -4,6 +4,8 @@
 #   bash dev.sh test   install what is missing, build, run every test
 #   bash dev.sh run    install what is missing, build, start kolva on the simulated card
 #   bash dev.sh build  install what is missing and build
+#   bash dev.sh package  install what is missing, build, and make the Debian
+#                      package <build>/kolva_<version>_amd64.deb with CPack
 # Environment: BUILD_DIR (default build), KOLVA_SANITIZE=ON for an
 # address+undefined sanitizer build.
 set -euo pipefail
@@ -44,6 +46,16 @@ case "${1:-}" in
     QT_QPA_PLATFORM=offscreen ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure \
       --parallel "$(nproc)"
     ;;
+  package)
+    # dpkg-shlibdeps computes the dependencies; the check script validates
+    # the desktop entry.
+    packages+=(dpkg-dev desktop-file-utils)
+    install_missing
+    build
+    dir=${BUILD_DIR:-build}
+    rm -f "$dir"/kolva_*.deb
+    (cd "$dir" && cpack -G DEB)
+    ;;
   run)
     # Faces of the widths the main window's layout was drawn with.
     packages+=(fonts-liberation)
@@ -66,7 +78,7 @@ case "${1:-}" in
     exec "$bin/kolva"
     ;;
   *)
-    echo "usage: bash dev.sh test|run|build" >&2
+    echo "usage: bash dev.sh test|run|build|package" >&2
     exit 2
     ;;
 esac
