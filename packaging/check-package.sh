@@ -52,7 +52,9 @@ done
 
 # Maintainer scripts: capabilities by setcap, never a setuid bit.
 dpkg-deb -e "$deb" "$scratch/control"
-for script in postinst prerm postrm; do
+expect "no postrm (dpkg -r then leaves no config-files entry)" [ ! -e "$scratch/control/postrm" ]
+expect "no conffiles (nothing for a purge to remove)" [ ! -e "$scratch/control/conffiles" ]
+for script in postinst prerm; do
   expect "$script is there and executable" [ -x "$scratch/control/$script" ]
   expect "$script parses" sh -n "$scratch/control/$script"
 done

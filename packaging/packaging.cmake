@@ -34,8 +34,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
 
+# No postrm: the package keeps no state outside its files, and a postrm
+# would leave it in dpkg's config-files state after `dpkg -r` until a purge.
 set(KOLVA_PACKAGE_BINDIR ${CPACK_PACKAGING_INSTALL_PREFIX}/bin)
-foreach(script postinst prerm postrm)
+foreach(script postinst prerm)
   configure_file(${KOLVA_PACKAGING_DIR}/debian/${script}.in
                  ${PROJECT_BINARY_DIR}/packaging/${script} @ONLY
                  FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
