@@ -12,6 +12,8 @@ const char* MathMessage(MathError::Kind kind) {
       return "Floating point division by zero";
     case MathError::Kind::kOverflow:
       return "Floating point overflow";
+    case MathError::Kind::kIntegerOverflow:
+      return "Integer overflow";
   }
   return "Invalid floating point operation";
 }

@@ -44,7 +44,8 @@ class ConvertError : public Error {
 // places where the program's arithmetic can fail.
 class MathError : public Error {
  public:
-  enum class Kind { kInvalidOperation, kDivisionByZero, kOverflow };
+  // kIntegerOverflow is the processor's integer overflow check.
+  enum class Kind { kInvalidOperation, kDivisionByZero, kOverflow, kIntegerOverflow };
   explicit MathError(Kind kind);
   Kind What() const { return kind_; }
 

@@ -5,11 +5,13 @@
 
 namespace kolva::app {
 
-// The chart window as an acquisition run uses it: shown at the start of a
-// charted run, its two series (0 for input 1, 1 for input 2, in the order of
+// The chart window as an acquisition run uses it, on the GUI thread: shown at
+// the start of a charted run, its axes returned to how they were before any
+// zoom or pan, its two series (0 for input 1, 1 for input 2, in the order of
 // the chart's series list) emptied, then one point per reading appended to
-// each. Adding a point only marks the chart stale; it repaints when the
-// message pump runs. The Qt chart window implements it; tests record calls.
+// each. Adding a point only marks the chart stale; it repaints when the GUI
+// thread's event loop next paints. The Qt chart window implements it; tests
+// record calls.
 class ResultsChart {
  public:
   static constexpr std::uint32_t kInput1Color = 255;       // red, 0x00BBGGRR
@@ -17,6 +19,8 @@ class ResultsChart {
 
   virtual ~ResultsChart() = default;
   virtual void Show() = 0;
+  // Undoes a zoom or pan still in force; nothing when there is none.
+  virtual void RestoreAxes() = 0;
   virtual void ClearPoints(int series) = 0;
   // Appends (x, y) with an empty label, drawn in `color`.
   virtual void AddPoint(int series, long double x, float y, std::uint32_t color) = 0;

@@ -117,6 +117,7 @@ void TextFile::Rewrite(Commit commit) {
   mode_ = Mode::kOutput;
   commit_ = commit;
   failure_.reset();
+  written_ = wholeLinesEnd_ = 0;
   buffer_ = std::make_unique<char[]>(kBufferSize);
   begin_ = end_ = 0;
 }
@@ -205,7 +206,11 @@ void TextFile::Write(std::string_view text) {
   }
 }
 
+// A line that does not fit what is left of the buffer sends the buffer's
+// whole lines on first, so the file grows by whole lines.
 void TextFile::WriteLine(std::string_view line) {
+  RequireOutput();
+  if (end_ > 0 && line.size() + 2 > kBufferSize - end_) FlushBuffer();
   Write(line);
   Write("\r\n");
 }
@@ -221,12 +226,35 @@ void TextFile::FlushBuffer() {
     const ssize_t put = ::write(fd_, buffer_.get() + done, end_ - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
+      const int errnum = put < 0 ? errno : ENOSPC;
       end_ = 0;  // what could not be written is dropped, not raised again
-      Fail(put < 0 ? errno : ENOSPC);
+      CutToWholeLines();
+      Fail(errnum);
     }
+    NoteWritten(buffer_.get() + done, static_cast<std::size_t>(put));
     done += static_cast<std::size_t>(put);
   }
   end_ = 0;
+}
+
+void TextFile::NoteWritten(const char* bytes, std::size_t count) {
+  for (std::size_t i = count; i > 0; --i) {
+    if (bytes[i - 1] == '\n') {
+      wholeLinesEnd_ = written_ + static_cast<std::int64_t>(i);
+      break;
+    }
+  }
+  written_ += static_cast<std::int64_t>(count);
+}
+
+// After a failed write: a line the system took only part of is taken off
+// again, so that the file never ends in a piece of a line. Best effort: a
+// device that cannot be cut keeps what it took.
+void TextFile::CutToWholeLines() noexcept {
+  if (written_ == wholeLinesEnd_) return;
+  if (::ftruncate(fd_, wholeLinesEnd_) == 0 && ::lseek(fd_, wholeLinesEnd_, SEEK_SET) >= 0) {
+    written_ = wholeLinesEnd_;
+  }
 }
 
 void TextFile::Fail(int errnum) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,9 +32,11 @@ IoError IoErrorFromErrno(int errnum);
 // Bytes pass through untouched, nothing is trimmed.
 //
 // Writing: lines are ended by CR LF and collected in a buffer of a few KiB
-// that is written out when full, by Flush and by Close; the operation that
-// actually meets a write error raises it, and the bytes it could not write
-// are dropped. Close releases the descriptor even when it raises.
+// that is written out before a line that would not fit, by Flush and by
+// Close, so that lines reach the file whole; the operation that actually
+// meets a write error raises it, the bytes it could not write are dropped,
+// and a line the system took only in part is cut off the file again. Close
+// releases the descriptor even when it raises.
 //
 // Commit::kByRename writes into a temporary file beside the target and
 // renames it over the target only at a Close that met no error, so a failed
@@ -84,6 +87,8 @@ class TextFile {
   void RequireOutput() const;
   bool Fill();
   void FlushBuffer();
+  void NoteWritten(const char* bytes, std::size_t count);
+  void CutToWholeLines() noexcept;
   [[noreturn]] void Fail(int errnum);
   int CreateTemporary();
   void CloseOutput();
@@ -97,9 +102,11 @@ class TextFile {
   std::optional<IoError> failure_;
 
   std::unique_ptr<char[]> buffer_;
-  std::size_t begin_ = 0;  // input: next byte to read
-  std::size_t end_ = 0;    // input: end of valid bytes; output: bytes held
-  bool atEnd_ = false;     // input: end of data or Ctrl-Z seen
+  std::size_t begin_ = 0;           // input: next byte to read
+  std::size_t end_ = 0;             // input: end of valid bytes; output: bytes held
+  bool atEnd_ = false;              // input: end of data or Ctrl-Z seen
+  std::int64_t written_ = 0;        // output: bytes this use has written
+  std::int64_t wholeLinesEnd_ = 0;  // output: where the last whole line written ends
 };
 
 }  // namespace kolva::app

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: MIT
-// The acquisition run's schedule on this machine: the real run on the real
-// clock and the simulated card, into a temporary results file, for intervals
-// of 0.01, 0.001 and 0.0001 s, with results not charted and with the chart
-// window on the offscreen platform. For each it reports the readings taken,
-// the readings due in the run's time, and how many readings came more than
-// one period after their deadline; also the largest lateness, the shortest
-// time between two readings (what one reading costs when the run catches
-// up) and how often the system took the processor away during the run.
+// The acquisition run's schedule on this machine: the real run (its sampler
+// thread and the GUI thread following it once a frame) on the real clock and
+// the simulated card, into a temporary results file, for intervals of 0.01,
+// 0.001 and 0.0001 s: with results not charted, with the chart window on the
+// offscreen platform, and charted with the GUI thread stalled for 3 s in the
+// middle of the run (a slow paint). For each it reports the run's timing
+// report (readings taken, readings due in the run's time, readings more than
+// one period after their deadline, the largest lateness), the shortest time
+// between two readings (what one reading costs when the run catches up), the
+// most chart paints in any one second, and how often the system took the
+// processor away during the run.
 //
 //   run_schedule_tool [seconds per run, default 10] [--no-chart]
 #include <stdlib.h>
@@ -14,18 +17,25 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
 #include "app/control_state.h"
+#include "app/sampler.h"
 #include "app/textconv.h"
 #include "app/ui/results_chart_adapter.h"
 #include "app/wall_clock.h"
@@ -103,7 +113,47 @@ struct Figures {
   std::int64_t worstTicks = 0;     // the largest lateness past the deadline
   std::int64_t fastestTicks = -1;  // the shortest time between two readings
   long preempted = 0;              // involuntary context switches during the run
+  int paintsPerSecond = 0;         // the most chart paints in any one second
 };
+
+enum class Mode { kOff, kOn, kStalled };
+
+// Notes the time of every paint a widget receives.
+class PaintTimes : public QObject {
+ public:
+  std::vector<std::chrono::steady_clock::time_point> times;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) times.push_back(std::chrono::steady_clock::now());
+    return false;
+  }
+  int MostInOneSecond() const {
+    int most = 0;
+    std::size_t first = 0;
+    for (std::size_t last = 0; last < times.size(); ++last) {
+      while (times[last] - times[first] >= std::chrono::seconds(1)) ++first;
+      most = std::max(most, static_cast<int>(last - first + 1));
+    }
+    return most;
+  }
+};
+
+// Follows the run as the window does: once a frame until it has ended; a
+// stalled GUI sleeps 3 s half way through.
+void FollowRun(app::AcquisitionRun& run, double seconds, bool stall) {
+  QEventLoop loop;
+  QTimer frame;
+  frame.setInterval(16);
+  QObject::connect(&frame, &QTimer::timeout, [&] {
+    run.Update();
+    if (!run.Active()) loop.quit();
+  });
+  frame.start();
+  if (stall) {
+    QTimer::singleShot(static_cast<int>(seconds * 500),
+                       [] { std::this_thread::sleep_for(std::chrono::seconds(3)); });
+  }
+  loop.exec();
+}
 
 long InvoluntarySwitches() {
   struct rusage usage {};
@@ -117,7 +167,7 @@ std::string ShortestText(double value) {
   return std::string(text, result.ptr);
 }
 
-Figures RunOnce(const std::string& interval, double seconds, bool charted,
+Figures RunOnce(const std::string& interval, double seconds, Mode mode,
                 const std::string& fileName) {
   platform::SystemClock clock;
   QuietKeyboard keyboard;
@@ -125,7 +175,7 @@ Figures RunOnce(const std::string& interval, double seconds, bool charted,
   controls.interval = interval;
   controls.length = ShortestText(seconds / 60.0);
   controls.fileName = fileName;
-  controls.charted = charted;
+  controls.charted = mode != Mode::kOff;
   platform::SimCardOptions options;
   options.input1 = {platform::SimSignal::Kind::kSine, 5000.0, 0.0, 2.0};
   options.input2 = {platform::SimSignal::Kind::kTriangle, 3000.0, 500.0, 0.5};
@@ -139,32 +189,30 @@ Figures RunOnce(const std::string& interval, double seconds, bool charted,
 
   std::unique_ptr<wykres::TForm2> form;
   std::unique_ptr<ui::ResultsChartAdapter> chart;
-  if (charted) {
+  PaintTimes paints;
+  if (controls.charted) {
     form = std::make_unique<wykres::TForm2>();
+    form->Chart1Widget().installEventFilter(&paints);
     chart = std::make_unique<ui::ResultsChartAdapter>(*form);
   }
-  app::AcquisitionRun run(
-      card, clock, controls, chart.get(), [] { QCoreApplication::processEvents(); }, app::LocalNow);
+  app::Sampler sampler(bus, clock, keyboard, app::LocalNow);
+  app::AcquisitionRun run(card, sampler, controls, chart.get());
   const long switchesBefore = InvoluntarySwitches();
   run.Button3Click();
+  FollowRun(run, seconds, mode == Mode::kStalled);
   const long switchesAfter = InvoluntarySwitches();
-  const std::int64_t end = clock.QueryPerformanceCounter();
 
   Figures figures;
-  const std::int64_t period = run.SamplePeriod;
-  const std::int64_t start = run.NextDeadline - period * run.SampleNumber;
-  figures.taken = run.SampleNumber;
+  const app::RunTiming& timing = run.Timing();
+  figures.taken = static_cast<std::int64_t>(timing.taken);
+  figures.due = static_cast<std::int64_t>(timing.due);
+  figures.late = static_cast<std::int64_t>(timing.late);
+  figures.worstTicks = timing.worstLatenessTicks;
   figures.preempted = switchesAfter - switchesBefore;
-  figures.due = period > 0 ? (end - start - 1) / period : 0;
-  for (std::size_t k = 0; k < bus.readingTimes.size(); ++k) {
-    const std::int64_t deadline = start + period * static_cast<std::int64_t>(k + 1);
-    const std::int64_t lateness = bus.readingTimes[k] - deadline;
-    if (lateness > period) ++figures.late;
-    if (lateness > figures.worstTicks) figures.worstTicks = lateness;
-    if (k > 0) {
-      const std::int64_t gap = bus.readingTimes[k] - bus.readingTimes[k - 1];
-      if (figures.fastestTicks < 0 || gap < figures.fastestTicks) figures.fastestTicks = gap;
-    }
+  figures.paintsPerSecond = paints.MostInOneSecond();
+  for (std::size_t k = 1; k < bus.readingTimes.size(); ++k) {
+    const std::int64_t gap = bus.readingTimes[k] - bus.readingTimes[k - 1];
+    if (figures.fastestTicks < 0 || gap < figures.fastestTicks) figures.fastestTicks = gap;
   }
   return figures;
 }
@@ -178,13 +226,14 @@ long double Microseconds(std::int64_t ticks) {
          static_cast<long double>(platform::Clock::kCounterTicksPerSecond);
 }
 
-void Report(const std::string& interval, bool charted, const Figures& f) {
-  const std::string line = Padded(interval, 8) + Padded(charted ? "on" : "off", 7) +
-                           Padded(app::IntText(f.taken), 10) + Padded(app::IntText(f.due), 10) +
-                           Padded(app::IntText(f.late), 10) +
-                           Padded(app::FormatText("%1.3f", Microseconds(f.worstTicks) / 1000), 12) +
-                           Padded(app::FormatText("%1.1f", Microseconds(f.fastestTicks)), 11) +
-                           Padded(app::IntText(f.preempted), 11) + "\n";
+void Report(const std::string& interval, Mode mode, const Figures& f) {
+  const char* chart = mode == Mode::kOff ? "off" : mode == Mode::kOn ? "on" : "stall";
+  const std::string line =
+      Padded(interval, 8) + Padded(chart, 7) + Padded(app::IntText(f.taken), 10) +
+      Padded(app::IntText(f.due), 10) + Padded(app::IntText(f.late), 10) +
+      Padded(app::FormatText("%1.3f", Microseconds(f.worstTicks) / 1000), 12) +
+      Padded(app::FormatText("%1.1f", Microseconds(f.fastestTicks)), 11) +
+      Padded(app::IntText(f.paintsPerSecond), 9) + Padded(app::IntText(f.preempted), 11) + "\n";
   std::fputs(line.c_str(), stdout);
   std::fflush(stdout);
 }
@@ -213,12 +262,14 @@ int main(int argc, char* argv[]) {
   fs::create_directories(folder);
   const std::string fileName = (folder / "results.txt").string();
 
-  std::fputs("interval  chart     taken       due      late  worst (ms)  gap (us)  preempted\n",
-             stdout);
-  for (const bool charted : {false, true}) {
-    if (charted && !chartRuns) continue;
+  std::fputs(
+      "interval  chart     taken       due      late  worst (ms)  gap (us)  paints/s  preempted\n",
+      stdout);
+  for (const Mode mode : {Mode::kOff, Mode::kOn, Mode::kStalled}) {
+    if (mode != Mode::kOff && !chartRuns) continue;
     for (const char* interval : {"0.01", "0.001", "0.0001"}) {
-      Report(interval, charted, RunOnce(interval, seconds, charted, fileName));
+      if (mode == Mode::kStalled && seconds < 6) continue;  // the stall needs the time
+      Report(interval, mode, RunOnce(interval, seconds, mode, fileName));
     }
   }
   fs::remove_all(folder);

@@ -3,10 +3,12 @@
 
 #include <QFont>
 #include <QPalette>
+#include <QProgressBar>
 #include <QVBoxLayout>
 
 #include "app/textconv.h"
 #include "chart/number_format.h"
+#include "wykres/results_loader.h"
 
 namespace kolva::wykres {
 namespace {
@@ -49,9 +51,30 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
   chart1_->setGeometry(0, 0, kClientWidth, kClientHeight);
   chart1_->SyncBounds();
   LoadChart1();
+
+  // A run clears its series at its start: the window goes back to the run.
+  series1_->OnClearValues = [this](TChartSeries&) {
+    if (!clearingForFile_) ShowRun();
+  };
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 1000);
+  progress_->setTextVisible(true);
+  progress_->hide();
+  loader_ = std::make_unique<ResultsLoader>(
+      *this,
+      [this](const ResultsLoader::Chunk& chunk) {
+        TakeChunk(chunk.readings, chunk.fileSize ? double(chunk.bytesRead) / chunk.fileSize : 1.0);
+      },
+      [this](const std::string& failure) { EndLoad(failure); });
+  setAcceptDrops(true);
+  AddShortcuts();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+  // The loader's worker ends before the series it fills go away.
+  loader_.reset();
+  series1_->OnClearValues = nullptr;
+}
 
 void TForm2::LoadChart1() {
   TChart& chart = Chart1();

@@ -1,17 +1,34 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QString>
 #include <QWidget>
+#include <exception>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/results_reader.h"
 #include "chart/line_series.h"
 #include "chart/qt/chart_widget.h"
 
+class QProgressBar;
+
 namespace kolva::wykres {
+
+class ResultsLoader;
 
 // The chart window "WYKRES": one chart, Chart1, filling the client area,
 // with the acquisition's two line series, Series1 (channel 1) and Series2
 // (channel 2), in that order. Created hidden; the acquisition run shows it.
+//
+// It also shows recorded results files: a file dropped on the window, or
+// chosen with Ctrl+O, replaces both series with its readings (x = the time
+// column), resets the zoom and names the file and the measurement's date and
+// time in the caption. The data lines load on a worker thread while a
+// progress bar shows; the window stays responsive. Ctrl+S saves the picture
+// as PNG, Ctrl+C copies it to the clipboard.
 class TForm2 : public QWidget {
   Q_OBJECT
 
@@ -33,13 +50,58 @@ class TForm2 : public QWidget {
   chart::TLineSeries& Series1() { return *series1_; }
   chart::TLineSeries& Series2() { return *series2_; }
 
+  // Failures of the window's own handlers (opening, saving, a file that
+  // stops reading) and of Chart1's go here; unset, they are dropped.
+  void SetErrorHandler(std::function<void(std::exception_ptr)> handler);
+
+  // Shows the results file at `path` in place of the run's points. A file
+  // that does not open or is not a results file raises (IoError,
+  // ResultsFileError) before anything changes; a data line that does not
+  // read ends the load with an error and keeps the readings before it.
+  void OpenResultsFile(const QString& path);
+  // Back to the acquisition run: ends a load, gives back the caption
+  // "WYKRES". Clearing Series1 outside a file load (as every run does at
+  // its start) calls this by itself.
+  void ShowRun();
+  // The results file shown, empty while the window shows the run.
+  const QString& ShownFile() const { return shownFile_; }
+  bool Loading() const;
+  QProgressBar& LoadProgress() { return *progress_; }
+
+  // The run's results file, whose name Ctrl+S offers with ".png".
+  void SetResultsFileName(const QString& name) { resultsFileName_ = name; }
+  // The name Ctrl+S offers: the shown file's, else the run's, as .png.
+  QString DefaultPictureName() const;
+  // Ctrl+O, Ctrl+S and Ctrl+C.
+  void OpenWithDialog();
+  void SaveWithDialog();
+  void CopyPicture();
+  // Writes the picture to `path` as PNG; raises app::Error when it cannot.
+  void SavePicture(const QString& path);
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   void LoadChart1();
   void LoadSeries(chart::TLineSeries& series, chart::TColor color);
+  void AddShortcuts();
+  void Guarded(const std::function<void()>& handler);
+  void TakeChunk(const std::vector<app::ResultsReading>& readings, double done);
+  void EndLoad(const std::string& failure);
+  void PlaceProgress();
 
   chart::qt::ChartWidget* chart1_ = nullptr;
   std::unique_ptr<chart::TLineSeries> series1_;
   std::unique_ptr<chart::TLineSeries> series2_;
+  std::function<void(std::exception_ptr)> onError_;
+  QProgressBar* progress_ = nullptr;
+  std::unique_ptr<ResultsLoader> loader_;
+  QString shownFile_;
+  QString resultsFileName_ = "results.txt";
+  bool clearingForFile_ = false;
 };
 
 }  // namespace kolva::wykres

@@ -11,6 +11,7 @@
 #include "acquisition_run_fixture.h"
 #include "app/acquisition_run.h"
 #include "app/errors.h"
+#include "app/textconv.h"
 #include "textconv_locale_fake.h"
 
 namespace kolva::app {
@@ -68,23 +69,36 @@ class RunFailureTest : public RunFixture {
   testing::ScopedLocale locale_{platform::LocaleSettings{}};
 };
 
-class InvalidIntervalTest : public RunFailureTest,
-                            public ::testing::WithParamInterface<const char*> {};
+struct TextCase {
+  const char* name;
+  const char* interval;
+  const char* length;
+  const char* message;
+};
 
-TEST_P(InvalidIntervalTest, FailsBeforeAnythingButTheLiveReadoutChanges) {
+void PrintTo(const TextCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class InvalidTextTest : public RunFailureTest, public ::testing::WithParamInterface<TextCase> {};
+
+// Both texts are checked before the results file is touched, so a typo never
+// truncates the previous file.
+TEST_P(InvalidTextTest, FailsBeforeAnythingButTheLiveReadoutChanges) {
   const std::string stale = "an older measurement\r\n";
   { std::ofstream(resultsPath, std::ios::binary) << stale; }
-  controls.intervalText = GetParam();
+  controls.intervalText = GetParam().interval;
+  controls.lengthText = GetParam().length;
   controls.chartResults = true;
   auto run = MakeRun();
 
   try {
     run->Button3Click();
     FAIL() << "no error";
-  } catch (const ConvertError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              "'" + std::string(GetParam()) + "' is not a valid floating point value");
+  } catch (const Error& error) {
+    EXPECT_EQ(std::string(error.what()), GetParam().message);
   }
+  EXPECT_FALSE(run->Active());
   EXPECT_FALSE(controls.liveReadout);
   EXPECT_EQ(controls.runButtonCaption, "ACQUISITION  START");
   EXPECT_TRUE(controls.buttonHistory.empty());
@@ -93,7 +107,16 @@ TEST_P(InvalidIntervalTest, FailsBeforeAnythingButTheLiveReadoutChanges) {
   EXPECT_EQ(ReadWholeFile(resultsPath), stale);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, InvalidIntervalTest, ::testing::Values("abc", "", "0,001"));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, InvalidTextTest,
+    ::testing::Values(
+        TextCase{"IntervalNotANumber", "abc", "1", "'abc' is not a valid floating point value"},
+        TextCase{"IntervalEmpty", "", "1", "'' is not a valid floating point value"},
+        TextCase{"IntervalWithComma", "0,001", "1", "'0,001' is not a valid floating point value"},
+        TextCase{"IntervalBeyondTheCounter", "1e14", "1", "Invalid floating point operation"},
+        TextCase{"LengthNotANumber", "0.001", "abc", "'abc' is not a valid floating point value"},
+        TextCase{"LengthOverflows", "0.001", "1e4931", "Floating point overflow"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct CreateCase {
   const char* name;
@@ -114,7 +137,7 @@ TEST_P(UncreatableFileTest, FailsBeforeWritingAndLeavesThePanelUsable) {
   auto run = MakeRun();
 
   try {
-    run->Button3Click();
+    ClickAndFollow(*run);
     FAIL() << "no error";
   } catch (const IoError& error) {
     EXPECT_EQ(error.Code(), GetParam().code);
@@ -127,7 +150,7 @@ TEST_P(UncreatableFileTest, FailsBeforeWritingAndLeavesThePanelUsable) {
   // The next click runs normally.
   controls.resultsFileName = resultsPath.string();
   PressStopAtRead(1);
-  run->Button3Click();
+  ClickAndFollow(*run);
   EXPECT_EQ(ReadWholeFile(resultsPath), ExpectedFile("0.001", 1, 3, 0));
   EXPECT_EQ(controls.runButtonCaption, "ACQUISITION START");
   EXPECT_TRUE(controls.runButtonEnabled);
@@ -144,7 +167,7 @@ TEST_F(RunFailureTest, EmptyFileNameIsInvalid) {
   controls.resultsFileName = "";
   auto run = MakeRun();
   try {
-    run->Button3Click();
+    ClickAndFollow(*run);
     FAIL() << "no error";
   } catch (const IoError& error) {
     EXPECT_EQ(error.Code(), 3);
@@ -159,7 +182,7 @@ TEST_F(RunFailureTest, DeviceThatIsAlwaysFullFailsWithTheHeaderBeforeTheTriggerW
   auto run = MakeRun();
 
   try {
-    run->Button3Click();
+    ClickAndFollow(*run);
     FAIL() << "no error";
   } catch (const IoError& error) {
     EXPECT_EQ(error.Code(), 101);
@@ -169,56 +192,41 @@ TEST_F(RunFailureTest, DeviceThatIsAlwaysFullFailsWithTheHeaderBeforeTheTriggerW
   EXPECT_EQ(keyboard.reads, 0);
 }
 
-struct MidRunCase {
-  const char* name;
-  const char* length;
-  int failAtReading;  // -1: never; else the pump makes the interval text invalid there
-  const char* message;
-  int linesKept;
-};
-
-void PrintTo(const MidRunCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
-class MidRunFailureTest : public RunFailureTest,
-                          public ::testing::WithParamInterface<MidRunCase> {};
-
-TEST_P(MidRunFailureTest, KeepsTheLinesWrittenAndRestoresTheButton) {
-  const MidRunCase& c = GetParam();
-  controls.lengthText = c.length;
-  controls.chartResults = true;
+TEST_F(RunFailureTest, IntervalMadeInvalidDuringARunEndsItKeepingTheLinesWritten) {
   runClock.step = kPeriod1ms;
-  auto run = MakeRun();
-  onPump = [&] {
-    if (static_cast<int>(run->SampleNumber) == c.failAtReading) controls.intervalText = "y";
+  events.onReading = [&](const RunReading& reading) {
+    if (reading.number != 1) return;
+    controls.intervalText = "y";
+    Publish();
   };
 
-  try {
-    run->Button3Click();
-    FAIL() << "no error";
-  } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), c.message);
-  }
-  std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", c.length);
-  for (int n = 0; n < c.linesKept; ++n) {
-    lines.push_back(DataLineOf(std::to_string(n), "36.621", "-54.932", DecimalText(n, 3)));
-  }
-  EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(controls.buttonHistory.back(), std::make_pair(std::string("ACQUISITION START"), true));
-  // The bar shows where the run stopped.
-  std::vector<int> progress;
-  for (int n = 1; n <= c.linesKept; ++n) progress.push_back(n);
-  EXPECT_EQ(controls.progressHistory, progress);
+  RunHere();
+
+  EXPECT_EQ(events.ErrorText(), "'y' is not a valid floating point value");
+  EXPECT_EQ(events.readings.size(), 2u);
+  EXPECT_EQ(ReadWholeFile(resultsPath), ExpectedFile("0.001", 1, 3, 2));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, MidRunFailureTest,
-    ::testing::Values(
-        MidRunCase{"LengthNotANumber", "x", -1, "'x' is not a valid floating point value", 0},
-        MidRunCase{"LengthOverflows", "1e4931", -1, "Floating point overflow", 0},
-        MidRunCase{"IntervalEditedInPump", "1", 2, "'y' is not a valid floating point value", 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+// A large negative interval moves the deadline past the 64-bit range at the
+// second reading.
+TEST_F(RunFailureTest, DeadlineBeyondSixtyFourBitsRaisesIntegerOverflow) {
+  controls.intervalText = "-3.9e12";
+  runClock.step = kPeriod1ms;
+
+  RunHere();
+
+  ASSERT_TRUE(events.error);
+  try {
+    std::rethrow_exception(events.error);
+  } catch (const MathError& error) {
+    EXPECT_EQ(error.What(), MathError::Kind::kIntegerOverflow);
+    EXPECT_EQ(std::string(error.what()), "Integer overflow");
+  }
+  EXPECT_EQ(events.readings.size(), 1u);
+  EXPECT_EQ(ReadWholeFile(resultsPath),
+            FileLines(HeaderLines("3/7/26", "23:59:59", "-3.9e12", "1")) +
+                DataLineOf("0", "36.621", "-54.932", FloatText(-3.9e12L * 0)) + "\r\n");
+}
 
 // A file system of a few KiB, in a mount namespace of this test's own so
 // that nothing is left mounted whatever happens.
@@ -245,7 +253,7 @@ TEST_F(RunFailureTest, DiskFilledInTheMiddleOfARunKeepsWhatReachedIt) {
   auto run = MakeRun();
 
   try {
-    run->Button3Click();
+    ClickAndFollow(*run);
     FAIL() << "no error";
   } catch (const IoError& error) {
     EXPECT_EQ(error.Code(), 101);
@@ -253,11 +261,13 @@ TEST_F(RunFailureTest, DiskFilledInTheMiddleOfARunKeepsWhatReachedIt) {
   }
   const std::string kept = ReadWholeFile(small / "results.txt");
   ::umount2(small.c_str(), MNT_DETACH);
-  const auto readings = static_cast<int>(run->SampleNumber);
+  const auto readings = static_cast<int>(run->Timing().taken);
   const std::string expected = ExpectedFile("0.001", 1, 3, readings + 1);
   EXPECT_GT(kept.size(), 4096u);  // more than one buffer reached the disk
   EXPECT_LT(kept.size(), expected.size());
   EXPECT_EQ(kept, expected.substr(0, kept.size()));
+  // Only whole lines: the write that failed was cut back.
+  EXPECT_EQ(kept.substr(kept.size() - 2), "\r\n");
   EXPECT_EQ(controls.buttonHistory.back(), std::make_pair(std::string("ACQUISITION START"), true));
   ASSERT_FALSE(controls.progressHistory.empty());
   EXPECT_EQ(controls.progressHistory.back(), readings & 255);
@@ -274,9 +284,8 @@ TEST_F(FlushTest, HeaderIsOnDiskDuringTheTriggerWait) {
     if (k.reads == 0) onDisk = ReadWholeFile(resultsPath);
     k.scanCode = Card::kStopScanCode;
   };
-  auto run = MakeRun();
 
-  run->Button3Click();
+  RunHere();
 
   EXPECT_EQ(onDisk, ExpectedFile("0.001", 1, 3, 0));
 }
@@ -284,7 +293,6 @@ TEST_F(FlushTest, HeaderIsOnDiskDuringTheTriggerWait) {
 TEST_F(FlushTest, ReadingsReachTheDiskAtLeastOnceASecond) {
   controls.intervalText = "0.1";
   runClock.step = kPeriod100ms;  // one pass, and one reading, per 100 ms
-  auto run = MakeRun();
   const std::string all = ExpectedFile("0.1", 1, 1, 40);
   std::vector<int> linesOnDisk;
   keyboard.onRead = [&](platform::FakeKeyboard& k) {
@@ -296,9 +304,9 @@ TEST_F(FlushTest, ReadingsReachTheDiskAtLeastOnceASecond) {
     if (k.reads + 1 >= 41) k.scanCode = Card::kStopScanCode;
   };
 
-  run->Button3Click();
+  RunHere();
 
-  ASSERT_EQ(run->SampleNumber, 40u);
+  ASSERT_EQ(events.readings.size(), 40u);
   ASSERT_EQ(linesOnDisk.size(), 41u);
   for (std::size_t pass = 1; pass <= linesOnDisk.size(); ++pass) {
     SCOPED_TRACE(pass);

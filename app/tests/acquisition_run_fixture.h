@@ -10,11 +10,13 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
+#include "app/sampler.h"
 #include "fake_controls.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
@@ -39,6 +41,38 @@ class RecordingControls : public FakeControls {
   void SetProgress(int position) override {
     FakeControls::SetProgress(position);
     progressHistory.push_back(position);
+  }
+};
+
+// What a run reports, kept in order; `onReading` runs after each reading is
+// noted, on the run's thread, before the run goes on.
+class RecordingEvents : public RunEvents {
+ public:
+  std::vector<RunStage> stages;
+  std::vector<RunReading> readings;
+  RunTiming timing;
+  std::exception_ptr error;
+  int finished = 0;
+  std::function<void(const RunReading&)> onReading;
+
+  void Stage(RunStage stage) override { stages.push_back(stage); }
+  void Reading(const RunReading& reading) override {
+    readings.push_back(reading);
+    if (onReading) onReading(reading);
+  }
+  void Finished(const RunTiming& t, std::exception_ptr e) override {
+    timing = t;
+    error = std::move(e);
+    ++finished;
+  }
+  // The failure's message, or "" after a normal end.
+  std::string ErrorText() const {
+    if (!error) return "";
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      return e.what();
+    }
   }
 };
 
@@ -114,32 +148,61 @@ class RunFixture : public ::testing::Test {
 
   void TearDown() override { fs::remove_all(folder); }
 
-  // Builds the card from `options`, with the calibration above.
+  // Builds the card the run uses from `options`, with the calibration above,
+  // reading the panel through settings published from `controls`.
   Card& MakeCard() {
+    published = std::make_unique<PublishedSettings>(SettingsOf(controls));
+    panel = std::make_unique<SettingsControls>(*published);
     sim = std::make_unique<platform::SimCard>(options, signalClock);
-    card = std::make_unique<Card>(*sim, runClock, keyboard, controls);
-    card->BaseAddress = kBase;
-    card->ScaleLow = 366.2109375f;
-    card->ScaleHigh = 3906.25f;
-    card->Gain2Low = 0.75f;
-    card->Gain2High = 2.0f;
+    card = std::make_unique<Card>(*sim, runClock, keyboard, *panel);
+    Calibrate(*card);
     card->WritePort32(kBase, controls.lowRange ? Card::kRangeLow : Card::kRangeHigh);
     return *card;
   }
 
+  static void Calibrate(Card& c) {
+    c.BaseAddress = kBase;
+    c.ScaleLow = 366.2109375f;
+    c.ScaleHigh = 3906.25f;
+    c.Gain2Low = 0.75f;
+    c.Gain2High = 2.0f;
+  }
+
+  // The panel as it stands now goes to the run, from its next reading.
+  void Publish() { published->Publish(SettingsOf(controls)); }
+
+  DateTime NextWallTime() {
+    const DateTime t = wallTimes.at(std::min(wallReads, wallTimes.size() - 1));
+    ++wallReads;
+    return t;
+  }
+
+  // The run on this thread, reporting to `events`.
+  void RunHere() {
+    if (!card) MakeCard();
+    RunAcquisition({*card, *panel, runClock, events, [this] { return NextWallTime(); }});
+  }
+
+  // The click as the window makes it, the sampler on its own thread (on the
+  // fake clock, which only that thread reads) and the GUI side on this one.
   std::unique_ptr<AcquisitionRun> MakeRun(bool withChart = true) {
     if (!card) MakeCard();
-    return std::make_unique<AcquisitionRun>(
-        *card, runClock, controls, withChart ? &chart : nullptr,
-        [this] {
-          ++pumps;
-          if (onPump) onPump();
-        },
-        [this] {
-          const DateTime t = wallTimes.at(std::min(wallReads, wallTimes.size() - 1));
-          ++wallReads;
-          return t;
-        });
+    guiCard = std::make_unique<Card>(*sim, runClock, keyboard, controls);
+    Calibrate(*guiCard);
+    sampler =
+        std::make_unique<Sampler>(*sim, runClock, keyboard, [this] { return NextWallTime(); });
+    return std::make_unique<AcquisitionRun>(*guiCard, *sampler, controls,
+                                            withChart ? &chart : nullptr);
+  }
+
+  // Clicks and follows the run to its end as the frame timer does; raises
+  // the run's failure.
+  static void ClickAndFollow(AcquisitionRun& run) {
+    run.Button3Click();
+    while (run.Active()) {
+      run.Update();
+      std::this_thread::yield();
+    }
   }
 
   // The S key goes down at the n-th read of the keyboard port and stays.
@@ -168,12 +231,15 @@ class RunFixture : public ::testing::Test {
   platform::SimCardOptions options;
   RecordingControls controls;
   FakeResultsChart chart;
+  RecordingEvents events;
+  std::unique_ptr<PublishedSettings> published;
+  std::unique_ptr<SettingsControls> panel;
   std::unique_ptr<platform::SimCard> sim;
   std::unique_ptr<Card> card;
+  std::unique_ptr<Card> guiCard;
+  std::unique_ptr<Sampler> sampler;
   std::vector<DateTime> wallTimes{DateTime{2026, 3, 7, 23, 59, 59, 900}};
   std::size_t wallReads = 0;
-  int pumps = 0;
-  std::function<void()> onPump;
 };
 
 }  // namespace kolva::app::testing

@@ -9,6 +9,7 @@
 
 #include "acquisition_run_fixture.h"
 #include "app/errors.h"
+#include "app/textconv.h"
 #include "textconv_locale_fake.h"
 
 namespace kolva::app {
@@ -49,7 +50,7 @@ TEST_F(ResultsFileTest, LowRangeRunWithDecimalCommaAndSeparateDateAndTime) {
   PressStopAtRead(5);
   auto run = MakeRun();
 
-  run->Button3Click();
+  ClickAndFollow(*run);
 
   std::vector<std::string> lines = HeaderLines("07.03.2026", "00:00:00", "0,001", "1");
   lines.push_back(DataLineOf("0", "36,621", "-54,932", "0"));
@@ -58,14 +59,19 @@ TEST_F(ResultsFileTest, LowRangeRunWithDecimalCommaAndSeparateDateAndTime) {
   lines.push_back(DataLineOf("3", "36,621", "-54,932", "0,003"));
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
   EXPECT_EQ(wallReads, 2u);
-  EXPECT_EQ(run->SamplePeriod, kPeriod1ms);
-  EXPECT_EQ(run->SampleNumber, 4u);
+  EXPECT_EQ(run->Timing().periodTicks, kPeriod1ms);
+  EXPECT_EQ(run->Timing().taken, 4u);
+  EXPECT_EQ(run->ReadingsTaken(), 4u);
   EXPECT_FALSE(controls.liveReadout);
+  // Every caption in turn, however fast the run went.
   EXPECT_EQ(controls.buttonHistory, FullRunButtons());
-  EXPECT_EQ(controls.progressHistory, (std::vector<int>{1, 2, 3, 4, 255}));
-  // Results not charted: the chart is left alone and no message is handled.
+  ASSERT_GE(controls.progressHistory.size(), 2u);
+  EXPECT_EQ(controls.progressHistory.end()[-2], 4);
+  EXPECT_EQ(controls.progressHistory.back(), 255);
+  // The window's card shows the run's last reading.
+  EXPECT_EQ(guiCard->Input1Value, 36.62109375f);
+  // Results not charted: the chart is left alone.
   EXPECT_TRUE(chart.calls.empty());
-  EXPECT_EQ(pumps, 0);
 }
 
 TEST_F(ResultsFileTest, HighRangeRunWithEditTextsAsTyped) {
@@ -76,16 +82,16 @@ TEST_F(ResultsFileTest, HighRangeRunWithEditTextsAsTyped) {
   controls.lowRange = false;
   runClock.step = 298295;  // Trunc(0.25 * 1193180)
   PressStopAtRead(4);
-  auto run = MakeRun();
 
-  run->Button3Click();
+  RunHere();
 
   std::vector<std::string> lines = HeaderLines("3/7/26", "0:00:00", "0.25", "1e0");
   lines.push_back(DataLineOf("0", "35.16", "-148.44", "0"));
   lines.push_back(DataLineOf("1", "35.16", "-148.44", "0.25"));
   lines.push_back(DataLineOf("2", "35.16", "-148.44", "0.5"));
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(controls.progressHistory.back(), 255);
+  EXPECT_EQ(events.finished, 1);
+  EXPECT_FALSE(events.error);
 }
 
 TEST_F(ResultsFileTest, ExistingFileIsTruncatedAfterTheChartIsCleared) {
@@ -102,10 +108,11 @@ TEST_F(ResultsFileTest, ExistingFileIsTruncatedAfterTheChartIsCleared) {
   PressStopAtRead(1);  // the first pass ends the run, before any reading
   auto run = MakeRun();
 
-  run->Button3Click();
+  ClickAndFollow(*run);
 
-  EXPECT_EQ(chart.calls, (std::vector<std::string>{"Show", "ClearPoints 0", "ClearPoints 1"}));
-  ASSERT_EQ(fileAtCall.size(), 3u);
+  EXPECT_EQ(chart.calls,
+            (std::vector<std::string>{"Show", "RestoreAxes", "ClearPoints 0", "ClearPoints 1"}));
+  ASSERT_EQ(fileAtCall.size(), 4u);
   for (const std::string& content : fileAtCall) EXPECT_EQ(content.substr(0, stale.size()), stale);
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(HeaderLines("3/7/26", "23:59:59", "0.001", "1")));
 }
@@ -145,9 +152,9 @@ class ScheduleTest : public RunFixture {
     controls.intervalText = "0.001";
   }
   // Readings taken so far, noted at every pass's key test.
-  void NoteReadingsPerPass(const AcquisitionRun& run, int stopAtRead) {
-    keyboard.onRead = [this, &run, stopAtRead](platform::FakeKeyboard& k) {
-      readingsAtPass.push_back(run.SampleNumber);
+  void NoteReadingsPerPass(int stopAtRead) {
+    keyboard.onRead = [this, stopAtRead](platform::FakeKeyboard& k) {
+      readingsAtPass.push_back(static_cast<std::uint32_t>(events.readings.size()));
       if (k.reads + 1 >= stopAtRead) k.scanCode = Card::kStopScanCode;
     };
   }
@@ -157,17 +164,20 @@ class ScheduleTest : public RunFixture {
 
 TEST_F(ScheduleTest, FirstReadingComesMoreThanOnePeriodAfterStartNumberedZeroAtTimeZero) {
   ScriptCounter({1000, 1000 + kPeriod1ms, 1000 + kPeriod1ms + 1, 1000 + kPeriod1ms + 2});
-  auto run = MakeRun();
-  NoteReadingsPerPass(*run, 3);
+  NoteReadingsPerPass(3);
 
-  run->Button3Click();
+  RunHere();
 
   // Exactly one period after the start is not yet due.
   EXPECT_EQ(readingsAtPass, (std::vector<std::uint32_t>{0, 1, 1}));
   std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1");
   lines.push_back(DataLineOf("0", "36.621", "-54.932", "0"));
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(run->NextDeadline, 1000 + kPeriod1ms);
+  // Taken one tick after its deadline; one deadline passed by the last pass.
+  EXPECT_EQ(events.timing.taken, 1u);
+  EXPECT_EQ(events.timing.due, 1u);
+  EXPECT_EQ(events.timing.late, 0u);
+  EXPECT_EQ(events.timing.worstLatenessTicks, 1);
 }
 
 TEST_F(ScheduleTest, StalledLoopCatchesUpWithReadingsBackToBack) {
@@ -175,15 +185,18 @@ TEST_F(ScheduleTest, StalledLoopCatchesUpWithReadingsBackToBack) {
   // A stall of six periods after the first reading.
   ScriptCounter({0, p + 1, 7 * p + 1, 7 * p + 2, 7 * p + 3, 7 * p + 4, 7 * p + 5, 7 * p + 6,
                  7 * p + 7, 8 * p + 1});
-  auto run = MakeRun();
-  NoteReadingsPerPass(*run, 9);
+  NoteReadingsPerPass(9);
 
-  run->Button3Click();
+  RunHere();
 
   // One reading per pass until the deadlines have caught up with the
   // counter, then back on the original schedule.
   EXPECT_EQ(readingsAtPass, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 7, 8}));
-  EXPECT_EQ(run->NextDeadline, 8 * p);
+  // Readings 1 to 5 came more than a period late, reading 1 the latest.
+  EXPECT_EQ(events.timing.taken, 8u);
+  EXPECT_EQ(events.timing.due, 8u);
+  EXPECT_EQ(events.timing.late, 5u);
+  EXPECT_EQ(events.timing.worstLatenessTicks, 5 * p + 1);
   std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1");
   const char* times[] = {"0", "0.001", "0.002", "0.003", "0.004", "0.005", "0.006", "0.007"};
   for (int n = 0; n < 8; ++n) {
@@ -197,15 +210,13 @@ TEST_F(ScheduleTest, ProgressBarWrapsAtByteAndEndsAt255) {
   PressStopAtRead(301);
   auto run = MakeRun();
 
-  run->Button3Click();
+  ClickAndFollow(*run);
 
-  ASSERT_EQ(run->SampleNumber, 300u);
-  ASSERT_EQ(controls.progressHistory.size(), 301u);
-  EXPECT_EQ(controls.progressHistory[0], 1);
-  EXPECT_EQ(controls.progressHistory[254], 255);
-  EXPECT_EQ(controls.progressHistory[255], 0);
-  EXPECT_EQ(controls.progressHistory[299], 44);
-  EXPECT_EQ(controls.progressHistory[300], 255);
+  ASSERT_EQ(run->Timing().taken, 300u);
+  // The bar shows the count of readings taken so far, modulo 256.
+  ASSERT_GE(controls.progressHistory.size(), 2u);
+  EXPECT_EQ(controls.progressHistory.end()[-2], 44);
+  EXPECT_EQ(controls.progressHistory.back(), 255);
   const std::string text = ReadWholeFile(resultsPath);
   EXPECT_NE(text.find("\r\n" + DataLineOf("299", "36.621", "-54.932", "0.299") + "\r\n"),
             std::string::npos);
@@ -239,7 +250,7 @@ TEST_P(ZeroLengthTest, EndsAtFirstPassAfterTickCountMoves) {
   keyboard.scanCode = c.keyHeld ? Card::kStopScanCode : 0;
   auto run = MakeRun();
 
-  run->Button3Click();
+  ClickAndFollow(*run);
 
   EXPECT_EQ(keyboard.reads, c.keyReads);
   EXPECT_EQ(runClock.counterReads, 1 + c.passes);
@@ -275,21 +286,19 @@ TEST_P(TriggerStopTest, StopKeyEndsTheWaitAndTheRunAtTheFirstKeyTest) {
   controls.triggerOnLow = false;
   options.trigger.high = false;  // the level never comes
   keyboard.scanCode = Card::kStopScanCode;
-  std::vector<std::string> buttonsInWait;
-  keyboard.onRead = [&](platform::FakeKeyboard&) {
-    buttonsInWait.push_back(controls.runButtonCaption);
-  };
+  std::vector<RunStage> stagesAtKey;
+  keyboard.onRead = [&](platform::FakeKeyboard&) { stagesAtKey.push_back(events.stages.back()); };
   ScriptCounter({0, GetParam().firstPass});
-  auto run = MakeRun();
 
-  run->Button3Click();
+  RunHere();
 
-  EXPECT_EQ(buttonsInWait, (std::vector<std::string>{"WAITING FOR TRIGGER", "RUNNING"}));
-  EXPECT_EQ(run->SampleNumber, GetParam().readings);
+  EXPECT_EQ(stagesAtKey, (std::vector<RunStage>{RunStage::kWaitingForTrigger, RunStage::kRunning}));
+  EXPECT_EQ(events.readings.size(), GetParam().readings);
   std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1");
   if (GetParam().readings == 1) lines.push_back(DataLineOf("0", "36.621", "-54.932", "0"));
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(controls.buttonHistory, FullRunButtons());
+  EXPECT_EQ(events.stages, (std::vector<RunStage>{RunStage::kWriting, RunStage::kWaitingForTrigger,
+                                                  RunStage::kRunning}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TriggerStopTest,
@@ -297,9 +306,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, TriggerStopTest,
                                            TriggerStopCase{"PeriodPassed", kPeriod1ms + 1, 1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// --- what the message pump may change during a charted run -------------
+// --- what a panel change during a run changes ---------------------------
 
-class ChartedRunTest : public ScheduleTest {
+class PanelChangeTest : public ScheduleTest {
  protected:
   void SetUp() override {
     ScheduleTest::SetUp();
@@ -308,66 +317,105 @@ class ChartedRunTest : public ScheduleTest {
   }
 };
 
-TEST_F(ChartedRunTest, RangeClickInPumpChangesFormatOfThatLineAndScaleOfLaterReadings) {
-  auto run = MakeRun();
-  onPump = [&] {
-    if (run->SampleNumber != 1) return;
-    controls.lowRange = false;  // the HIGH button's click, as its handler does it
-    card->WritePort32(kBase, Card::kRangeHigh);
+TEST_F(PanelChangeTest, RangeChosenDuringAReadingAppliesFromTheNextWithItsWordAndFormat) {
+  events.onReading = [&](const RunReading& reading) {
+    if (reading.number != 1) return;
+    controls.lowRange = false;  // the HIGH button, clicked while reading 1 was taken
+    controls.chartResults = false;
+    Publish();
   };
   PressStopAtRead(4);
 
-  run->Button3Click();
+  RunHere();
 
   std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1");
   lines.push_back(DataLineOf("0", "36.621", "-54.932", "0"));
-  lines.push_back(DataLineOf("1", "36.62", "-54.93", "0.001"));  // LOW reading, HIGH format
-  lines.push_back(DataLineOf("2", "35.16", "-148.44", "0.002"));
+  lines.push_back(DataLineOf("1", "36.621", "-54.932", "0.001"));
+  lines.push_back(DataLineOf("2", "35.16", "-148.44", "0.002"));  // HIGH word and format
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  EXPECT_EQ(pumps, 3);
-  EXPECT_EQ(chart.calls, (std::vector<std::string>{"Show", "ClearPoints 0", "ClearPoints 1",
-                                                   "AddPoint 0", "AddPoint 1", "AddPoint 0",
-                                                   "AddPoint 1", "AddPoint 0", "AddPoint 1"}));
   const struct {
-    int series;
     long double x;
-    float y;
-    std::uint32_t color;
-  } expected[] = {{0, 0.0L, 36.62109375f, 255},   {1, 0.0L, -54.931640625f, 0xFFFFFF},
-                  {0, 0.001L, 36.62109375f, 255}, {1, 0.001L, -54.931640625f, 0xFFFFFF},
-                  {0, 0.002L, 35.15625f, 255},    {1, 0.002L, -148.4375f, 0xFFFFFF}};
-  ASSERT_EQ(chart.points.size(), 6u);
-  for (std::size_t i = 0; i < 6; ++i) {
+    float input1;
+    float input2;
+    bool charted;
+  } expected[] = {{0.0L, 36.62109375f, -54.931640625f, true},
+                  {0.001L, 36.62109375f, -54.931640625f, true},
+                  {0.002L, 35.15625f, -148.4375f, false}};
+  ASSERT_EQ(events.readings.size(), 3u);
+  for (std::uint32_t i = 0; i < 3; ++i) {
     SCOPED_TRACE(i);
-    EXPECT_EQ(chart.points[i].series, expected[i].series);
-    EXPECT_EQ(chart.points[i].x, expected[i].x);
-    EXPECT_EQ(chart.points[i].y, expected[i].y);
-    EXPECT_EQ(chart.points[i].color, expected[i].color);
+    EXPECT_EQ(events.readings[i].number, i);
+    EXPECT_EQ(events.readings[i].x, expected[i].x);
+    EXPECT_EQ(events.readings[i].input1, expected[i].input1);
+    EXPECT_EQ(events.readings[i].input2, expected[i].input2);
+    EXPECT_EQ(events.readings[i].charted, expected[i].charted);
   }
 }
 
-TEST_F(ChartedRunTest, EditTextsChangedInPumpApplyAtTheirNextUseButNotToThePeriod) {
-  auto run = MakeRun();
-  onPump = [&] {
-    if (run->SampleNumber == 1) controls.intervalText = "0.002";
-    if (run->SampleNumber == 2) controls.lengthText = "0";
+TEST_F(PanelChangeTest, EditTextsChangedDuringAReadingApplyFromTheNextButNotToThePeriod) {
+  events.onReading = [&](const RunReading& reading) {
+    if (reading.number == 1) controls.intervalText = "0.002";
+    if (reading.number == 2) controls.lengthText = "0";
+    Publish();
   };
 
-  run->Button3Click();
+  RunHere();
 
-  // Reading 1's points were added before the change, its line after it; the
-  // new length ends the run at the pass of reading 2.
+  // The new length ends the run at the pass of reading 2.
   std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1");
   lines.push_back(DataLineOf("0", "36.621", "-54.932", "0"));
-  lines.push_back(DataLineOf("1", "36.621", "-54.932", "0.002"));
+  lines.push_back(DataLineOf("1", "36.621", "-54.932", "0.001"));
   lines.push_back(DataLineOf("2", "36.621", "-54.932", "0.004"));
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
-  ASSERT_EQ(chart.points.size(), 6u);
-  EXPECT_EQ(chart.points[2].x, 0.001L);
-  EXPECT_EQ(chart.points[4].x, 0.004L);
-  EXPECT_EQ(run->SamplePeriod, kPeriod1ms);
-  EXPECT_EQ(run->NextDeadline, 3 * kPeriod1ms);
+  EXPECT_EQ(events.timing.periodTicks, kPeriod1ms);
   EXPECT_EQ(keyboard.reads, 3);  // passes 1 to 3; pass 4 ends on the length
+}
+
+// --- the click and the GUI thread --------------------------------------------
+
+class ClickTest : public ScheduleTest {};
+
+TEST_F(ClickTest, ChartedRunAddsEveryReadingToBothSeriesInOrder) {
+  controls.chartResults = true;
+  runClock.step = kPeriod1ms;
+  PressStopAtRead(2001);
+  auto run = MakeRun();
+
+  ClickAndFollow(*run);
+
+  ASSERT_EQ(run->Timing().taken, 2000u);
+  ASSERT_EQ(chart.points.size(), 4000u);
+  for (std::size_t i = 0; i < chart.points.size(); ++i) {
+    const FakeResultsChart::Point& point = chart.points[i];
+    ASSERT_EQ(point.series, static_cast<int>(i % 2)) << i;
+    ASSERT_EQ(point.x, 0.001L * static_cast<long double>(i / 2)) << i;
+    ASSERT_EQ(point.color, i % 2 == 0 ? ResultsChart::kInput1Color : ResultsChart::kInput2Color);
+  }
+}
+
+TEST_F(ClickTest, ClickDuringARunIsIgnoredAndEndNowKeepsEveryLine) {
+  controls.lengthText = "1e6";
+  runClock.step = kPeriod1ms;
+  auto run = MakeRun();
+  run->Button3Click();
+  while (run->ReadingsTaken() < 100) run->Update();
+
+  run->Button3Click();  // the button is disabled; a click that got through does nothing
+  EXPECT_TRUE(run->Active());
+  run->EndNow();
+
+  EXPECT_FALSE(run->Active());
+  const auto taken = static_cast<int>(run->Timing().taken);
+  EXPECT_EQ(static_cast<int>(run->ReadingsTaken()), taken);
+  std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1e6");
+  for (int n = 0; n < taken; ++n) {
+    lines.push_back(DataLineOf(std::to_string(n), "36.621", "-54.932",
+                               FloatText(0.001L * static_cast<long double>(n))));
+  }
+  EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(lines));
+  EXPECT_EQ(wallReads, 2u);  // one header: one run
+  EXPECT_EQ(controls.buttonHistory, FullRunButtons());
+  EXPECT_EQ(controls.progressHistory.back(), 255);
 }
 
 }  // namespace

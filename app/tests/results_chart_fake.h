@@ -26,6 +26,7 @@ class FakeResultsChart : public ResultsChart {
   std::function<void(const std::string& call)> onCall;
 
   void Show() override { Note("Show"); }
+  void RestoreAxes() override { Note("RestoreAxes"); }
   void ClearPoints(int series) override { Note("ClearPoints " + std::to_string(series)); }
   void AddPoint(int series, long double x, float y, std::uint32_t color) override {
     points.push_back({series, x, y, color});

@@ -7,7 +7,7 @@
 namespace kolva::ui {
 
 void GuardChartWindow(wykres::TForm2& form) {
-  form.Chart1Widget().SetErrorHandler(ReportError);
+  form.SetErrorHandler(ReportError);
 }
 
 }  // namespace kolva::ui

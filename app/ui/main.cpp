@@ -45,13 +45,17 @@ int main(int argc, char* argv[]) {
   // The chart window, hidden until a run shows it.
   wykres::TForm2 chart;
   ui::GuardChartWindow(chart);
-  // ACQUISITION START: the run plots on the chart window and lets the
-  // window toolkit handle its queued messages once per charted reading.
+  // ACQUISITION START: the run samples on a thread of its own, created for
+  // each run after the port grant above; the window plots what it took.
   ui::ResultsChartAdapter resultsChart(chart);
-  app::AcquisitionRun run(
-      form.Card(), clock, form, &resultsChart, [] { QCoreApplication::processEvents(); },
-      app::LocalNow);
-  form.SetAcquisitionRun([&run] { run.Button3Click(); });
+  app::Sampler sampler(*bus, clock, keyboard, app::LocalNow);
+  app::AcquisitionRun run(form.Card(), sampler, form, &resultsChart);
+  form.SetAcquisitionRun(&run);
+  // Closing the main window ends the program, the chart window with it.
+  QObject::connect(&form, &ui::TForm1::Closed, &chart, [&chart] {
+    chart.close();
+    QCoreApplication::quit();
+  });
   form.show();
   return application.exec();
 }

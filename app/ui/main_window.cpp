@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "app/acquisition_run.h"
 #include "app/card.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
@@ -56,7 +57,11 @@ TForm1::TForm1(TForm1Platform platform, QWidget* parent)
   Edit2_->setText(QStringLiteral("0") + separator + QStringLiteral("001"));
   Edit3_->setText(QStringLiteral("0") + separator + QStringLiteral("1"));
   card_ = std::make_unique<app::Card>(platform_.bus, platform_.clock, platform_.keyboard, *this);
+  frameTimer_ = new QTimer(this);
+  frameTimer_->setObjectName(QStringLiteral("RunFrameTimer"));
+  frameTimer_->setInterval(kFrameMs);
   ConnectHandlers();
+  ConnectPanelChanges();
 }
 
 TForm1::~TForm1() {
@@ -86,6 +91,33 @@ void TForm1::ConnectHandlers() {
   connect(RadioButton6_, &QRadioButton::toggled, this, whenChecked(&TForm1::RadioButton6Click));
   connect(SpeedButton1_, &QToolButton::clicked, this, guarded(&TForm1::SpeedButton1Click));
   connect(Edit2_, &QLineEdit::textChanged, this, guarded(&TForm1::Edit2Change));
+  connect(frameTimer_, &QTimer::timeout, this, guarded(&TForm1::RunFrame));
+}
+
+// Every change of what a run reads goes to the run in progress.
+void TForm1::ConnectPanelChanges() {
+  const auto publish = [this] {
+    if (RunActive()) Guarded([this] { run_->PanelChanged(); });
+  };
+  for (QAbstractSlider* slider :
+       {static_cast<QAbstractSlider*>(il_sred_), static_cast<QAbstractSlider*>(zeroa_),
+        static_cast<QAbstractSlider*>(zerob_)}) {
+    connect(slider, &QAbstractSlider::valueChanged, this, publish);
+  }
+  for (QAbstractButton* button :
+       {static_cast<QAbstractButton*>(zakres_lo_), static_cast<QAbstractButton*>(RadioButton6_),
+        static_cast<QAbstractButton*>(RadioButton1_), static_cast<QAbstractButton*>(RadioButton2_),
+        static_cast<QAbstractButton*>(CheckBox1_), static_cast<QAbstractButton*>(CheckBox2_),
+        static_cast<QAbstractButton*>(bity_)}) {
+    connect(button, &QAbstractButton::toggled, this, publish);
+  }
+  for (QLineEdit* edit : {Edit2_, Edit3_, Edit4_}) {
+    connect(edit, &QLineEdit::textChanged, this, publish);
+  }
+}
+
+bool TForm1::RunActive() const {
+  return run_ != nullptr && run_->Active();
 }
 
 void TForm1::FormCreate() {
@@ -98,15 +130,19 @@ void TForm1::FormClose() {
 }
 
 void TForm1::Timer1Timer() {
-  card_->ReadInputs(static_cast<std::uint8_t>(il_sred_->value()));
+  if (!RunActive()) card_->ReadInputs(static_cast<std::uint8_t>(il_sred_->value()));
   k1_->setText(Latin1(app::FormatText("%4.3f", card_->Input1Value)));
   k2_->setText(Latin1(app::FormatText("%4.3f", card_->Input2Value)));
 }
 
 void TForm1::Timer3Timer() {
-  const auto status =
-      card_->ReadPort8(static_cast<std::uint16_t>(card_->BaseAddress + app::Card::kStatusPort));
-  const int level = (status >> 7) & 1;
+  int level = RunActive() ? run_->TriggerLevel() : -1;
+  if (!RunActive()) {
+    const auto status =
+        card_->ReadPort8(static_cast<std::uint16_t>(card_->BaseAddress + app::Card::kStatusPort));
+    level = (status >> 7) & 1;
+  }
+  if (level < 0) return;
   RadioGroup1_->setTitle(Latin1("TRIGGER input current state -  " + app::IntText(level) + "  "));
 }
 
@@ -119,7 +155,20 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button3Click() {
-  if (acquisitionRun_) acquisitionRun_();
+  if (run_ == nullptr || run_->Active()) return;
+  run_->Button3Click();
+  if (run_->Active()) frameTimer_->start();
+}
+
+void TForm1::RunFrame() {
+  if (run_ == nullptr) return;
+  try {
+    run_->Update();
+  } catch (...) {
+    if (!run_->Active()) frameTimer_->stop();
+    throw;
+  }
+  if (!run_->Active()) frameTimer_->stop();
 }
 
 void TForm1::il_sredChange() {
@@ -135,10 +184,12 @@ void TForm1::zerobChange() {
 }
 
 void TForm1::zakres_loClick() {
+  if (RunActive()) return;  // the run writes the range word before its next reading
   if (zakres_lo_->isChecked()) card_->WritePort32(card_->BaseAddress, app::Card::kRangeLow);
 }
 
 void TForm1::RadioButton6Click() {
+  if (RunActive()) return;  // the run writes the range word before its next reading
   if (RadioButton6_->isChecked()) card_->WritePort32(card_->BaseAddress, app::Card::kRangeHigh);
 }
 
@@ -284,9 +335,16 @@ void TForm1::DisableCardButtons() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+  // A run in progress ends as the S key ends it, keeping every line; its
+  // failure, if any, is shown and the close goes on.
+  if (RunActive()) Guarded([this] { run_->EndNow(); });
+  frameTimer_->stop();
   // A close handler that fails abandons the close: the window stays open.
   if (Guarded([this] { FormClose(); })) {
     event->accept();
+    Timer1_->stop();
+    Timer3_->stop();
+    emit Closed();
   } else {
     event->ignore();
   }

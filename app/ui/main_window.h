@@ -30,8 +30,9 @@ class ScanCodeLatch;
 }  // namespace kolva::platform
 
 namespace kolva::app {
+class AcquisitionRun;
 class Card;
-}
+}  // namespace kolva::app
 
 namespace kolva::ui {
 
@@ -75,10 +76,22 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void RadioButton6Click();
   void SpeedButton1Click();
   void Edit2Change();
-  // "ACQUISITION  START": runs the action installed by SetAcquisitionRun.
+  // "ACQUISITION  START": starts the run installed by SetAcquisitionRun; a
+  // frame timer then follows it (RunFrame) until it has ended. While a run
+  // lasts the card's ports are the run's: the live readout shows the run's
+  // latest reading, the trigger display the level the run last read, and a
+  // range click only changes the panel, which the run follows.
   void Button3Click();
-  void SetAcquisitionRun(std::function<void()> run) { acquisitionRun_ = std::move(run); }
+  void SetAcquisitionRun(app::AcquisitionRun* run) { run_ = run; }
+  // Once a frame during a run: the run's readings, captions and end.
+  void RunFrame();
+  static constexpr int kFrameMs = 16;  // at most about 60 frames a second
 
+ signals:
+  // The close was accepted: the program ends.
+  void Closed();
+
+ public:
   app::Card& Card() { return *card_; }
 
   // app::ControlState
@@ -126,10 +139,13 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void BuildCheckBoxesAndLabels();
   void BuildTimersAndTabOrder();
   void ConnectHandlers();
+  void ConnectPanelChanges();
+  bool RunActive() const;
 
   TForm1Platform platform_;
   std::unique_ptr<app::Card> card_;
-  std::function<void()> acquisitionRun_;
+  app::AcquisitionRun* run_ = nullptr;
+  QTimer* frameTimer_ = nullptr;
   bool frameFitted_ = false;
 
   QLabel* k1_ = nullptr;

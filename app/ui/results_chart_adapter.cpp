@@ -13,6 +13,11 @@ void ResultsChartAdapter::Show() {
   }
 }
 
+void ResultsChartAdapter::RestoreAxes() {
+  chart::TChartZoom& zoom = form_.Chart1().Zooming();
+  if (zoom.AxesSaved() || zoom.Zoomed()) zoom.UndoZoom();
+}
+
 void ResultsChartAdapter::ClearPoints(int series) {
   Series(series).ClearPoints();
 }

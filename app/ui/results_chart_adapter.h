@@ -24,6 +24,8 @@ class ResultsChartAdapter : public app::ResultsChart {
 
   // Shows the window and brings it to the front.
   void Show() override;
+  // Undoes the chart's zoom or pan, if any, as the operator's unzoom does.
+  void RestoreAxes() override;
   void ClearPoints(int series) override;
   // The point goes into the series' value lists as doubles, with no label.
   void AddPoint(int series, long double x, float y, std::uint32_t color) override;

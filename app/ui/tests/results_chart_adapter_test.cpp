@@ -12,7 +12,9 @@
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
+#include "app/sampler.h"
 #include "app/tests/fake_controls.h"
+#include "chart/axis.h"
 #include "chart/qt/tests/qt_app.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"
@@ -72,57 +74,74 @@ TEST_F(ResultsChartAdapterTest, ShowMakesTheWindowVisible) {
   EXPECT_TRUE(form.isVisible());
 }
 
-// A charted run on the simulated card: the chart window is shown, both
-// series get one point per reading in the run's colours, and the message
-// pump repaints the window while the run goes on.
+TEST_F(ResultsChartAdapterTest, RestoreAxesUndoesAZoomAndLeavesStoredAxesAlone) {
+  chart::TChartAxis& bottom = form.Chart1().BottomAxis();
+  const bool automatic = bottom.Automatic();
+  adapter.RestoreAxes();  // nothing to undo
+  EXPECT_EQ(bottom.Automatic(), automatic);
+  form.Chart1().Zooming().SaveAxes();
+  bottom.SetManualRange(2.0, 3.0);
+  ASSERT_FALSE(bottom.Automatic());
+
+  adapter.RestoreAxes();
+
+  EXPECT_EQ(bottom.Automatic(), automatic);
+  EXPECT_FALSE(form.Chart1().Zooming().AxesSaved());
+}
+
+// A charted run on the simulated card, its sampler on a thread of its own
+// and the GUI thread following it once a frame: the chart window is shown,
+// both series get one point per reading in the run's colours, in order, and
+// the window repaints while the run goes on, at most once a frame.
 TEST_F(ResultsChartAdapterTest, ChartedRunFillsTheChartWindow) {
   char pattern[] = "/tmp/kolva-chart-run-XXXXXX";
   ASSERT_NE(::mkdtemp(pattern), nullptr);
   const fs::path folder = pattern;
-  platform::FakeClock clock;
-  clock.step = 1193;  // one period of 0.001 s per counter read
+  platform::SystemClock clock;
   platform::FakeKeyboard keyboard;
-  keyboard.onRead = [](platform::FakeKeyboard& k) {
-    if (k.reads + 1 >= 51) k.scanCode = app::Card::kStopScanCode;
-  };
   app::FakeControls controls;
   controls.intervalText = "0.001";
+  controls.lengthText = "0.005";  // 300 ms
   controls.chartResults = true;
   controls.resultsFileName = (folder / "results.txt").string();
   platform::SimCardOptions options;
   options.input1.kind = platform::SimSignal::Kind::kSine;
   options.input1.amplitudeMv = 500;
   options.input1.frequencyHz = 20;
-  platform::FakeClock signalClock;
-  signalClock.step = 1193;
-  platform::SimCard sim(options, signalClock);
+  platform::SimCard sim(options, clock);
   app::Card card(sim, clock, keyboard, controls);
   card.BaseAddress = options.base;
   card.ScaleLow = 366.2109375f;
   card.Gain2Low = 1.0f;
   PaintCounter paints;
   form.Chart1Widget().installEventFilter(&paints);
-  int pumps = 0;
-  app::AcquisitionRun run(
-      card, clock, controls, &adapter,
-      [&] {
-        ++pumps;
-        QApplication::processEvents();
-      },
-      [] { return app::DateTime{2026, 3, 7, 12, 0, 0, 0}; });
+  app::Sampler sampler(sim, clock, keyboard, [] { return app::DateTime{2026, 3, 7, 12, 0, 0, 0}; });
+  app::AcquisitionRun run(card, sampler, controls, &adapter);
 
   run.Button3Click();
+  int frames = 0;
+  while (run.Active()) {
+    QApplication::processEvents();
+    run.Update();
+    ++frames;
+    ::usleep(16000);
+  }
 
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(pumps, 50);
-  ASSERT_EQ(form.Series1().PointCount(), 50);
-  ASSERT_EQ(form.Series2().PointCount(), 50);
-  EXPECT_EQ(form.Series1().XValue(49), static_cast<double>(0.001L * 49));
+  const auto taken = static_cast<int>(run.Timing().taken);
+  EXPECT_GT(taken, 200);
+  EXPECT_EQ(static_cast<int>(run.ReadingsTaken()), taken);
+  ASSERT_EQ(form.Series1().PointCount(), taken);
+  ASSERT_EQ(form.Series2().PointCount(), taken);
+  for (int i = 0; i < taken; ++i) {
+    ASSERT_EQ(form.Series1().XValue(i), static_cast<double>(0.001L * i)) << i;
+  }
   EXPECT_EQ(form.Series1().PointColor(17), 255u);
   EXPECT_EQ(form.Series2().PointColor(17), 0xFFFFFFu);
-  // The chart was painted during the run, not only after it, with input
-  // 1's line in red.
+  // Painted during the run, not only after it, and never more than once a
+  // frame; input 1's line in red.
   EXPECT_GT(paints.count, 1);
+  EXPECT_LE(paints.count, frames + 1);
   const QImage image = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
   int red = 0;
   for (int y = 0; y < image.height(); ++y) {

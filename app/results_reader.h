@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/errors.h"
+
+namespace kolva::app {
+
+// The texts of a results file's header as the run wrote them: what follows
+// "Date of the measurement - ", "Time of the measurement - ", "Time between
+// samples in seconds - " and "Measurement lenth in minutes - ".
+struct ResultsHeader {
+  std::string date;
+  std::string time;
+  std::string interval;
+  std::string length;
+};
+
+// One data line: the reading's number, both inputs (millivolts, or counts in
+// raw mode) as the single values their texts round to, and the time column
+// as the extended value its text rounds to. These are the values
+// StoreSingle(ParseFloat(text)) and ParseFloat(text) give, whichever decimal
+// separator the file uses.
+struct ResultsReading {
+  std::uint32_t number = 0;
+  float input1 = 0.0f;
+  float input2 = 0.0f;
+  long double time = 0.0L;
+};
+
+// A file that is not a results file: the message names the file and the
+// header line that gave it away.
+class ResultsFileError : public Error {
+ public:
+  using Error::Error;
+};
+
+// Reads a results file from disk in pieces: the 11 header lines when
+// opened, then the data lines in chunks of the caller's size. A data line is
+// the number, the first input, the second input and the time, separated by
+// blanks, each number with "." or "," as its decimal separator, ended by
+// CR LF or LF. Reading stops at the first line that does not read (also a
+// last line the file ends inside); Failure() then says which line and why,
+// and every reading before it has been delivered. Not thread-safe; one
+// reader may move to another thread between calls.
+class ResultsReader {
+ public:
+  // Opens the file and reads its header. Raises IoError when the file cannot
+  // be opened or read, ResultsFileError when it is not a results file.
+  explicit ResultsReader(const std::string& path);
+  ~ResultsReader();
+  ResultsReader(const ResultsReader&) = delete;
+  ResultsReader& operator=(const ResultsReader&) = delete;
+
+  const ResultsHeader& Header() const { return header_; }
+
+  // Appends up to `max` readings to `out`. Answers false when no more will
+  // come: at the end of the file or at a line that does not read. Raises
+  // IoError for a failed read.
+  bool Read(std::vector<ResultsReading>& out, std::size_t max);
+
+  // Empty while every line read; otherwise the message naming the line.
+  const std::string& Failure() const { return failure_; }
+  // Bytes consumed so far (header and delivered lines) and the file's size
+  // when opened, for progress.
+  std::uint64_t BytesRead() const { return consumed_; }
+  std::uint64_t FileSize() const { return size_; }
+
+ private:
+  bool Fill();
+  bool NextLine(std::string_view& line);
+  void ReadHeader();
+  void Fail(const std::string& why);
+  // Why the header ended early, for the not-a-results-file message.
+  std::string HeaderEnd() const;
+
+  std::string name_;
+  int fd_ = -1;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // first unread byte in buffer_
+  std::size_t end_ = 0;    // end of the bytes in buffer_
+  bool eof_ = false;
+  bool done_ = false;
+  std::uint64_t lineNumber_ = 0;  // of the last line taken, from 1
+  std::uint64_t consumed_ = 0;
+  std::uint64_t size_ = 0;
+  ResultsHeader header_;
+  std::string failure_;
+  std::string why_;
+};
+
+// Reads one data line (without its line end); false when it does not read.
+// Exposed for the tests and the benchmark.
+bool ParseResultsLine(std::string_view line, ResultsReading& reading);
+
+// A whole results file at once. Raises as ResultsReader's constructor does;
+// a data line that does not read ends the readings and sets `failure`.
+struct ResultsFile {
+  ResultsHeader header;
+  std::vector<ResultsReading> readings;
+  std::string failure;
+};
+ResultsFile ReadResultsFile(const std::string& path);
+
+}  // namespace kolva::app

@@ -1,0 +1,153 @@
+// SPDX-License-Identifier: MIT
+#include "app/sampler.h"
+
+#include <cstdio>
+#include <mutex>
+#include <utility>
+
+#include "platform/realtime.h"
+
+namespace kolva::app {
+
+RunSettings SettingsOf(const ControlState& panel) {
+  RunSettings settings;
+  settings.averagingCount = panel.AveragingCount();
+  settings.offset1 = panel.Offset1();
+  settings.offset2 = panel.Offset2();
+  settings.lowRange = panel.LowRange();
+  settings.rawCounts = panel.RawCounts();
+  settings.triggerEnabled = panel.TriggerEnabled();
+  settings.triggerOnHigh = panel.TriggerOnHigh();
+  settings.triggerOnLow = panel.TriggerOnLow();
+  settings.intervalText = panel.IntervalText();
+  settings.lengthText = panel.LengthText();
+  settings.resultsFileName = panel.ResultsFileName();
+  settings.chartResults = panel.ChartResults();
+  return settings;
+}
+
+PublishedSettings::PublishedSettings(RunSettings initial) {
+  kept_.push_back(std::make_unique<const RunSettings>(std::move(initial)));
+  current_.store(kept_.back().get(), std::memory_order_release);
+}
+
+void PublishedSettings::Publish(RunSettings settings) {
+  kept_.push_back(std::make_unique<const RunSettings>(std::move(settings)));
+  current_.store(kept_.back().get(), std::memory_order_release);
+}
+
+namespace {
+
+// Says once per process why the sampler runs without real-time scheduling.
+void NoteNotRealtime(const std::string& why) {
+  static std::once_flag once;
+  std::call_once(once, [&why] {
+    const std::string line = "kolva: the sampler runs without real-time scheduling (" + why +
+                             "); see the README to allow it\n";
+    std::fputs(line.c_str(), stderr);
+  });
+}
+
+}  // namespace
+
+// The run's side of the sampler: the card's ports and the stop key as the
+// run sees them, and its events into the sampler.
+class Sampler::Worker : public RunEvents, public platform::PortBus, public platform::KeyboardPort {
+ public:
+  Worker(Sampler& owner, const Card& calibrated)
+      : owner_(owner),
+        controls_(*owner.settings_),
+        card_(*this, owner.clock_, *this, controls_),
+        statusPort_(static_cast<std::uint16_t>(calibrated.BaseAddress + Card::kStatusPort)) {
+    card_.BaseAddress = calibrated.BaseAddress;
+    card_.ZeroCorrection1 = calibrated.ZeroCorrection1;
+    card_.ZeroCorrection2 = calibrated.ZeroCorrection2;
+    card_.Gain2Low = calibrated.Gain2Low;
+    card_.Gain2High = calibrated.Gain2High;
+    card_.ScaleLow = calibrated.ScaleLow;
+    card_.ScaleHigh = calibrated.ScaleHigh;
+    card_.Input1Value = calibrated.Input1Value;
+    card_.Input2Value = calibrated.Input2Value;
+  }
+
+  void Run() {
+    const std::string why = platform::RealtimeThread::Enter();
+    if (!why.empty()) NoteNotRealtime(why);
+    RunAcquisition(
+        {card_, controls_, owner_.clock_, *this, owner_.wallClock_, &owner_.lowRangeWritten_});
+    platform::RealtimeThread::Leave();
+    owner_.lastInput1_ = card_.Input1Value;
+    owner_.lastInput2_ = card_.Input2Value;
+    owner_.ended_.store(true, std::memory_order_release);
+  }
+
+  // RunEvents
+  void Stage(RunStage stage) override {
+    owner_.stage_.store(static_cast<int>(stage), std::memory_order_release);
+  }
+  void Reading(const RunReading& reading) override { owner_.queue_.Push(reading); }
+  void Finished(const RunTiming& timing, std::exception_ptr error) override {
+    owner_.timing_ = timing;
+    owner_.error_ = std::move(error);
+  }
+
+  // platform::PortBus: the status byte's trigger bit is noted for the
+  // trigger display.
+  std::uint8_t Read8(std::uint16_t port) override {
+    const std::uint8_t value = owner_.bus_.Read8(port);
+    if (port == statusPort_)
+      owner_.triggerLevel_.store((value >> 7) & 1, std::memory_order_relaxed);
+    return value;
+  }
+  std::uint32_t Read32(std::uint16_t port) override { return owner_.bus_.Read32(port); }
+  void Write32(std::uint16_t port, std::uint32_t value) override {
+    owner_.bus_.Write32(port, value);
+  }
+
+  // platform::KeyboardPort: a stop request reads as the S key held down.
+  std::uint8_t ReadScanCode() override {
+    if (owner_.stopRequested_.load(std::memory_order_acquire)) return Card::kStopScanCode;
+    return owner_.keyboard_.ReadScanCode();
+  }
+
+ private:
+  Sampler& owner_;
+  SettingsControls controls_;
+  Card card_;
+  std::uint16_t statusPort_;
+};
+
+Sampler::Sampler(platform::PortBus& bus, platform::Clock& clock, platform::KeyboardPort& keyboard,
+                 WallClock wallClock)
+    : bus_(bus), clock_(clock), keyboard_(keyboard), wallClock_(std::move(wallClock)) {}
+
+Sampler::~Sampler() {
+  if (!thread_.joinable()) return;
+  RequestStop();
+  thread_.join();
+}
+
+void Sampler::Start(const Card& calibrated, RunSettings settings) {
+  stopRequested_.store(false);
+  stage_.store(static_cast<int>(RunStage::kWriting));
+  ended_.store(false);
+  triggerLevel_.store(-1);
+  timing_ = {};
+  error_ = nullptr;
+  lowRangeWritten_ = settings.lowRange;
+  worker_.reset();
+  settings_ = std::make_unique<PublishedSettings>(std::move(settings));
+  worker_ = std::make_unique<Worker>(*this, calibrated);
+  thread_ = std::thread([this] { worker_->Run(); });
+}
+
+void Sampler::Publish(RunSettings settings) {
+  if (Active()) settings_->Publish(std::move(settings));
+}
+
+std::exception_ptr Sampler::Finish() {
+  if (thread_.joinable()) thread_.join();
+  return error_;
+}
+
+}  // namespace kolva::app

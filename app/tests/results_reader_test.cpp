@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+#include "app/results_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "acquisition_run_fixture.h"
+#include "app/checked_math.h"
+#include "app/textconv.h"
+#include "textconv_locale_fake.h"
+
+namespace kolva::app {
+namespace {
+
+using testing::DataLineOf;
+using testing::FileLines;
+using testing::HeaderLines;
+
+// A number text with either separator as the standard library reads it, to
+// the nearest value of T: a reference independent of the reader's path.
+template <typename T>
+T Nearest(std::string text) {
+  for (char& c : text)
+    if (c == ',') c = '.';
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  EXPECT_TRUE(error == std::errc() && end == text.data() + text.size()) << text;
+  return value;
+}
+
+// --- files the acquisition run wrote, read back --------------------------
+
+struct RoundTripCase {
+  const char* name;
+  char separator;
+  bool lowRange;
+  bool raw;
+  const char* interval;
+};
+
+class ResultsRoundTrip : public testing::RunFixture,
+                         public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(ResultsRoundTrip, ReadsBackExactlyTheReadingsTheRunWrote) {
+  const RoundTripCase& c = GetParam();
+  testing::ScopedLocale locale(testing::Separators(c.separator, c.separator == ',' ? '.' : ','));
+  controls.lowRange = c.lowRange;
+  controls.rawCounts = c.raw;
+  controls.intervalText = c.interval;
+  controls.lengthText = "1";
+  controls.chartResults = true;
+  options.input1 = {platform::SimSignal::Kind::kSine, c.lowRange ? 700.0 : 7900.0, 3.0, 37.0};
+  options.input2 = {platform::SimSignal::Kind::kTriangle, c.lowRange ? 650.0 : 7000.0, -5.0, 11.0};
+  options.noiseCounts = 3;
+  signalClock.step = 997;
+  runClock.step = SamplePeriodFor(ParseFloat(c.interval)) + 1;
+  PressStopAtRead(1500);
+  MakeRun()->Button3Click();
+  ASSERT_GT(chart.points.size(), 2000u);
+
+  const ResultsFile file = ReadResultsFile(resultsPath.string());
+  EXPECT_EQ(file.failure, "");
+  EXPECT_EQ(file.header.date, DateText(wallTimes[0]));
+  EXPECT_EQ(file.header.time, TimeText(wallTimes[0]));
+  EXPECT_EQ(file.header.interval, c.interval);
+  EXPECT_EQ(file.header.length, "1");
+  ASSERT_EQ(file.readings.size() * 2, chart.points.size());
+  const char* pattern = c.lowRange ? "%2.3f" : "%2.2f";
+  for (std::size_t i = 0; i < file.readings.size(); ++i) {
+    const ResultsReading& r = file.readings[i];
+    const auto& p1 = chart.points[2 * i];
+    const auto& p2 = chart.points[2 * i + 1];
+    ASSERT_EQ(r.number, i);
+    ASSERT_EQ(r.input1, Nearest<float>(FormatText(pattern, p1.y))) << "line " << i + 12;
+    ASSERT_EQ(r.input2, Nearest<float>(FormatText(pattern, p2.y))) << "line " << i + 12;
+    if (c.raw) {
+      ASSERT_EQ(r.input1, p1.y) << "counts are whole numbers, read back as they were";
+      ASSERT_EQ(r.input2, p2.y);
+    }
+    ASSERT_EQ(r.time, Nearest<long double>(FloatText(p1.x))) << "line " << i + 12;
+    ASSERT_EQ(FloatText(r.time), FloatText(p1.x));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunFiles, ResultsRoundTrip,
+    ::testing::Values(RoundTripCase{"PointLowMillivolts", '.', true, false, "0.001"},
+                      RoundTripCase{"CommaHighMillivolts", ',', false, false, "0,0003"},
+                      RoundTripCase{"PointHighRaw", '.', false, true, "0.01"},
+                      RoundTripCase{"CommaLowRaw", ',', true, true, "0,00007"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- the fast number path against the general parser ---------------------
+
+TEST(ResultsLine, EveryValueEqualsTheGeneralParsersOnEitherSeparator) {
+  std::mt19937_64 random(20261208);
+  std::uniform_int_distribution<std::int64_t> mantissa(-99999999999, 99999999999);
+  std::uniform_int_distribution<int> decimals(0, 9);
+  for (char separator : {'.', ','}) {
+    testing::ScopedLocale locale(testing::Separators(separator, ' '));
+    for (int i = 0; i < 20000; ++i) {
+      auto text = [&] {
+        std::string digits = std::to_string(std::abs(mantissa(random)));
+        const int d = std::min<int>(decimals(random), static_cast<int>(digits.size()) - 1);
+        if (d > 0) digits.insert(digits.size() - d, 1, separator);
+        return (i % 3 == 0 ? "-" : "") + digits;
+      };
+      const std::string a = text(), b = text(), t = text().substr(i % 3 == 0);
+      ResultsReading r;
+      ASSERT_TRUE(ParseResultsLine(std::to_string(i) + "  " + a + " " + b + "   " + t + " ", r));
+      ASSERT_EQ(r.input1, StoreSingle(ParseFloat(a))) << a;
+      ASSERT_EQ(r.input2, StoreSingle(ParseFloat(b))) << b;
+      ASSERT_EQ(r.time, ParseFloat(t)) << t;
+    }
+  }
+}
+
+// --- files that do not read ----------------------------------------------
+
+struct MalformedCase {
+  const char* name;
+  std::string text;
+  std::string message;   // what the reader says (after the file's name)
+  std::size_t readings;  // read before the line that failed
+  bool notResults;       // raised as not a results file
+};
+
+const std::string kHeader = FileLines(HeaderLines("07/03/26", "23:59:59", "0.001", "1"));
+const std::string kTwoLines = FileLines(
+    {DataLineOf("0", "1.500", "-2.250", "0"), DataLineOf("1", "1.750", "-2.125", "0.001")});
+
+class ResultsMalformed : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(ResultsMalformed, SaysWhichLineAndKeepsWhatCameBefore) {
+  const MalformedCase& c = GetParam();
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kolva_malformed_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(path, std::ios::binary) << c.text;
+  const std::string name = path.filename().string();
+  if (c.notResults) {
+    try {
+      ReadResultsFile(path.string());
+      ADD_FAILURE() << "read as a results file";
+    } catch (const ResultsFileError& e) {
+      EXPECT_EQ(e.what(), name + " is not a results file: " + c.message);
+    }
+  } else {
+    const ResultsFile file = ReadResultsFile(path.string());
+    EXPECT_EQ(file.failure, name + ", " + c.message);
+    ASSERT_EQ(file.readings.size(), c.readings);
+    if (c.readings >= 2) {
+      EXPECT_EQ(file.readings[1].input2, -2.125f);
+    }
+  }
+  std::filesystem::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ResultsMalformed,
+    ::testing::Values(
+        MalformedCase{"Empty", "", "the file is empty", 0, true},
+        MalformedCase{"OtherText", "hello\r\nworld\r\n",
+                      "line 1 should begin \"Date of the measurement - \", not \"hello\"", 0, true},
+        MalformedCase{"HeaderCut", kHeader.substr(0, kHeader.find("Time between")),
+                      "the file ends inside the header, after line 4", 0, true},
+        MalformedCase{"ColumnsMissing", kHeader.substr(0, kHeader.find("NR of")) + "x\r\n \r\n",
+                      "line 10 should begin \"NR of the sample    INP1     INP2     TIME "
+                      "BASE\", not \"x\"",
+                      0, true},
+        MalformedCase{"BinaryHeader", std::string(5000, '\x01'),
+                      "line 1: the line is too long to be a line of results", 0, true},
+        MalformedCase{"PartialLastLine", kHeader + kTwoLines + "2              1.6",
+                      "line 14: the file ends in the middle of this line", 2, false},
+        MalformedCase{"TextLine", kHeader + kTwoLines + "abc\r\n" + kTwoLines,
+                      "line 14: not a line of results: \"abc\"", 2, false},
+        MalformedCase{"FieldMissing", kHeader + kTwoLines + "2    1.5    0.002\r\n",
+                      "line 14: not a line of results: \"2    1.5    0.002\"", 2, false},
+        MalformedCase{"TwoSeparators", kHeader + "0  1.2.3  4  0\r\n",
+                      "line 12: not a line of results: \"0  1.2.3  4  0\"", 0, false},
+        MalformedCase{"NumberTooLarge", kHeader + "4294967296  1  2  3\n",
+                      "line 12: not a line of results: \"4294967296  1  2  3\"", 0, false},
+        MalformedCase{"LongLine", kHeader + kTwoLines + std::string(5000, '7'),
+                      "line 14: the line is too long to be a line of results", 2, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResultsReader, ReadsLineFeedsEitherSeparatorAndExponentTimes) {
+  const auto path =
+      std::filesystem::temp_directory_path() / ("kolva_lf_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(path, std::ios::binary)
+      << kHeader << "0  1,5  -2.25  0\n1  8  -0,125  1E-5\r\n4294967295  0.001  2  1,5E20\n";
+  const ResultsFile file = ReadResultsFile(path.string());
+  std::filesystem::remove(path);
+  EXPECT_EQ(file.failure, "");
+  ASSERT_EQ(file.readings.size(), 3u);
+  EXPECT_EQ(file.readings[0].input1, 1.5f);
+  EXPECT_EQ(file.readings[1].input2, -0.125f);
+  EXPECT_EQ(file.readings[1].time, Nearest<long double>("1E-5"));
+  EXPECT_EQ(file.readings[2].number, 4294967295u);
+  EXPECT_EQ(file.readings[2].time, 1.5e20L);
+}
+
+TEST(ResultsReader, AMissingFileIsTheFileError) {
+  try {
+    ResultsReader reader("/nonexistent-kolva/results.txt");
+    ADD_FAILURE();
+  } catch (const IoError& e) {
+    EXPECT_EQ(e.Code(), 2);
+  }
+}
+
+}  // namespace
+}  // namespace kolva::app

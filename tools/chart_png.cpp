@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+#include "tools/chart_png.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/ui/results_chart_adapter.h"
+#include "wykres/chart_picture.h"
+#include "wykres/form2.h"
+
+namespace kolva::tools {
+namespace {
+
+char programName[] = "kolva-record";
+char* programArgv[] = {programName, nullptr};
+int programArgc = 1;
+
+// Qt's own notes (a missing runtime folder and the like) are not the
+// recorder's messages; its critical and fatal ones still reach stderr.
+void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fputs((message.toLocal8Bit() + "\n").constData(), stderr);
+  }
+}
+
+// Set before the application object exists, so Qt never opens a display.
+int ChooseOffscreen() {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  qInstallMessageHandler(QuietQt);
+  return programArgc;
+}
+
+}  // namespace
+
+struct ChartPng::Parts {
+  int argc = ChooseOffscreen();
+  QApplication application{argc, programArgv};
+  wykres::TForm2 form;
+  ui::ResultsChartAdapter chart{form};
+};
+
+ChartPng::ChartPng() : parts_(std::make_unique<Parts>()) {}
+ChartPng::~ChartPng() = default;
+
+app::ResultsChart& ChartPng::Chart() {
+  return parts_->chart;
+}
+
+bool ChartPng::Save(const std::string& path, int width, int height) {
+  const QImage picture = wykres::RenderChartPicture(parts_->form, QSize(width, height));
+  return picture.save(QFile::decodeName(QByteArray::fromStdString(path)), "PNG");
+}
+
+}  // namespace kolva::tools

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace kolva::app {
+class ResultsChart;
+}
+
+namespace kolva::tools {
+
+// The chart window of a run without a display: the Qt application on the
+// "offscreen" platform (chosen here, before Qt starts, so no X server is
+// needed or used), the chart window TForm2 and the results chart a run plots
+// on, as kolva's window does. One per process.
+class ChartPng {
+ public:
+  ChartPng();
+  ~ChartPng();
+  ChartPng(const ChartPng&) = delete;
+  ChartPng& operator=(const ChartPng&) = delete;
+
+  app::ResultsChart& Chart();
+  // Writes the chart window's picture at width x height as PNG; false when
+  // the file could not be written.
+  bool Save(const std::string& path, int width, int height);
+
+ private:
+  struct Parts;
+  std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace kolva::tools

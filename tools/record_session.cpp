@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "tools/record_session.h"
+
+#include <chrono>
+#include <optional>
+#include <thread>
+
+#include "app/card.h"
+#include "app/errors.h"
+#include "app/results_chart.h"
+#include "app/settings_files.h"
+#include "app/startup.h"
+#include "app/textconv.h"
+#include "app/wall_clock.h"
+#include "tools/recorder_panel.h"
+
+namespace kolva::tools {
+namespace {
+
+// Runs `step`, turning the unit's errors into a SetupError naming `file`.
+template <typename Step>
+auto Reading(const std::string& file, Step step) {
+  try {
+    return step();
+  } catch (const app::Error& error) {
+    throw SetupError(file, error.what());
+  }
+}
+
+void ApplyCorrections(const app::Corrections& c, app::Card& card) {
+  card.ZeroCorrection1 = c.ZeroCorrection1;
+  card.ZeroCorrection2 = c.ZeroCorrection2;
+  card.Gain2Low = c.Gain2Low;
+  card.Gain2High = c.Gain2High;
+  card.ScaleLow = c.ScaleLow;
+  card.ScaleHigh = c.ScaleHigh;
+}
+
+std::uint32_t RangeWord(bool high) {
+  return high ? app::Card::kRangeHigh : app::Card::kRangeLow;
+}
+
+}  // namespace
+
+void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& options,
+                 const std::string& folder) {
+  card.BaseAddress = Reading("bar.txt", [&] { return app::ReadBarFile(folder + "bar.txt"); });
+  Reading("konfig.txt", [&] {
+    app::ReadKonfigFile(folder + "konfig.txt", panel,
+                        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); });
+  });
+  app::Corrections corrections;
+  Reading("korekcje.txt", [&] { app::ReadKorekcjeFile(folder + "korekcje.txt", corrections); });
+  ApplyCorrections(corrections, card);
+  const bool wasHigh = panel.HighRange();
+  panel.Override(options);
+  if (panel.HighRange() != wasHigh)
+    card.WritePort32(card.BaseAddress, RangeWord(panel.HighRange()));
+  if (!app::IsCardIdentity(card.ReadPort8(card.BaseAddress))) throw SetupError("", kNoCardMessage);
+}
+
+RecordingEnd RunRecording(const RecordingParts& parts) {
+  if (parts.chart != nullptr) {
+    parts.chart->Show();
+    parts.chart->ClearPoints(0);
+    parts.chart->ClearPoints(1);
+  }
+  app::Sampler sampler(parts.bus, parts.clock, parts.stopKey, app::LocalNow);
+  sampler.Start(parts.card, app::SettingsOf(parts.panel));
+  std::uint64_t readings = 0;
+  std::optional<std::uint32_t> runningSince;
+  auto plot = [&](const app::RunReading& reading) {
+    ++readings;
+    if (parts.chart == nullptr || !reading.charted) return;
+    parts.chart->AddPoint(0, reading.x, reading.input1, app::ResultsChart::kInput1Color);
+    parts.chart->AddPoint(1, reading.x, reading.input2, app::ResultsChart::kInput2Color);
+  };
+  while (!sampler.Ended()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
+    if (parts.stopRequested && parts.stopRequested()) sampler.RequestStop();
+    sampler.TakeReadings(plot);
+    if (sampler.Stage() != app::RunStage::kRunning) continue;
+    if (!runningSince) runningSince = parts.clock.GetTickCount();
+    if (parts.progress) parts.progress(readings, parts.clock.GetTickCount() - *runningSince);
+  }
+  RecordingEnd end;
+  end.error = sampler.Finish();
+  sampler.TakeReadings(plot);
+  end.timing = sampler.Timing();
+  return end;
+}
+
+}  // namespace kolva::tools

@@ -1,0 +1,173 @@
+// SPDX-License-Identifier: MIT
+// The chart window's files: results files shown in place of the run (by
+// drop or Ctrl+O), and the picture saved (Ctrl+S) or copied (Ctrl+C).
+#include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QShortcut>
+
+#include "app/errors.h"
+#include "wykres/chart_picture.h"
+#include "wykres/form2.h"
+#include "wykres/results_loader.h"
+
+namespace kolva::wykres {
+namespace {
+
+constexpr const char* kCaption = "WYKRES";
+constexpr int kProgressSteps = 1000;
+
+// The one local file a drag carries, or an empty text.
+QString DraggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
+void SavePng(const QImage& picture, const QString& path) {
+  if (!picture.save(path, "PNG"))
+    throw app::Error("The picture could not be saved as " + QFile::encodeName(path).toStdString());
+}
+
+}  // namespace
+
+void TForm2::SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
+  onError_ = handler;
+  chart1_->SetErrorHandler(std::move(handler));
+}
+
+void TForm2::Guarded(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (...) {
+    if (onError_) onError_(std::current_exception());
+  }
+}
+
+void TForm2::AddShortcuts() {
+  auto bind = [this](QKeyCombination keys, void (TForm2::*action)()) {
+    auto* shortcut = new QShortcut(QKeySequence(keys), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, action] { Guarded([&] { (this->*action)(); }); });
+  };
+  bind(Qt::CTRL | Qt::Key_O, &TForm2::OpenWithDialog);
+  bind(Qt::CTRL | Qt::Key_S, &TForm2::SaveWithDialog);
+  bind(Qt::CTRL | Qt::Key_C, &TForm2::CopyPicture);
+}
+
+void TForm2::OpenResultsFile(const QString& path) {
+  // Opened and its header read first: a file that is not one changes nothing.
+  auto reader = std::make_unique<app::ResultsReader>(QFile::encodeName(path).toStdString());
+  const app::ResultsHeader header = reader->Header();
+  loader_->Cancel();
+  clearingForFile_ = true;
+  series1_->ClearPoints();
+  series2_->ClearPoints();
+  clearingForFile_ = false;
+  chart::TChartZoom& zoom = Chart1().Zooming();
+  if (zoom.Zoomed() || zoom.AxesSaved()) zoom.UndoZoom();
+  shownFile_ = path;
+  setWindowTitle(QString("%1 - %2 - %3 %4")
+                     .arg(kCaption, QFileInfo(path).fileName(),
+                          QString::fromLatin1(header.date.c_str()),
+                          QString::fromLatin1(header.time.c_str())));
+  progress_->setValue(0);
+  PlaceProgress();
+  progress_->show();
+  progress_->raise();
+  loader_->Start(std::move(reader));
+}
+
+void TForm2::ShowRun() {
+  loader_->Cancel();
+  progress_->hide();
+  shownFile_.clear();
+  setWindowTitle(kCaption);
+}
+
+bool TForm2::Loading() const {
+  return loader_->Busy();
+}
+
+void TForm2::TakeChunk(const std::vector<app::ResultsReading>& readings, double done) {
+  Guarded([&] {
+    // The points a run would have added for these readings, in its colours.
+    for (const app::ResultsReading& r : readings) {
+      const auto x = static_cast<double>(r.time);
+      series1_->AddPoint(x, r.input1, {}, 255);
+      series2_->AddPoint(x, r.input2, {}, 0xFFFFFF);
+    }
+  });
+  progress_->setValue(static_cast<int>(done * kProgressSteps));
+}
+
+void TForm2::EndLoad(const std::string& failure) {
+  progress_->hide();
+  if (!failure.empty() && onError_) onError_(std::make_exception_ptr(app::Error(failure)));
+}
+
+void TForm2::PlaceProgress() {
+  const int margin = 12;
+  progress_->setGeometry(margin, height() - 30, width() - 2 * margin, 18);
+}
+
+void TForm2::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  PlaceProgress();
+}
+
+void TForm2::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm2::dropEvent(QDropEvent* event) {
+  const QString path = DraggedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  Guarded([&] { OpenResultsFile(path); });
+}
+
+QString TForm2::DefaultPictureName() const {
+  const QFileInfo file(shownFile_.isEmpty() ? resultsFileName_ : shownFile_);
+  const QString name = file.completeBaseName() + ".png";
+  return shownFile_.isEmpty() ? name : file.dir().filePath(name);
+}
+
+void TForm2::OpenWithDialog() {
+  QFileDialog dialog(this, "Open results file");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilters({"Results files (*.txt)", "All files (*)"});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  OpenResultsFile(dialog.selectedFiles().front());
+}
+
+void TForm2::SaveWithDialog() {
+  // The picture as it is when the key is pressed.
+  const QImage picture = RenderChartPicture(*this);
+  QFileDialog dialog(this, "Save picture");
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter("PNG pictures (*.png)");
+  dialog.setDefaultSuffix("png");
+  dialog.selectFile(DefaultPictureName());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  SavePng(picture, dialog.selectedFiles().front());
+}
+
+void TForm2::SavePicture(const QString& path) {
+  SavePng(RenderChartPicture(*this), path);
+}
+
+void TForm2::CopyPicture() {
+  QGuiApplication::clipboard()->setImage(RenderChartPicture(*this));
+}
+
+}  // namespace kolva::wykres
