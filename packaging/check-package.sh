@@ -122,6 +122,22 @@ if [ -s "$results" ]; then
     END { exit bad }' <<<"$data"
 fi
 
+# The capabilities postinst grants, on an ordinary user's run: with them the
+# sampler takes real-time priority. Needs root and a file system that keeps
+# extended attributes (CI runs as root).
+caps=$(sed -n 's/^rawio_nice="\(.*\)"$/\1/p' "$postinst")
+# (chown first: it clears a file's capabilities.)
+if [ "$(id -u)" -eq 0 ] && cp "$bin/kolva-record" "$work/" && chown -R 65534:65534 "$work" &&
+  setcap "$caps" "$work/kolva-record"; then
+  note=$(cd "$work" && setpriv --reuid=65534 --regid=65534 --clear-groups \
+    ./kolva-record --quiet --trigger off --interval 0.01 --length 0.002 rt.txt 2>&1) ||
+    fail "kolva-record as an ordinary user with $caps exits non-zero: $note"
+  expect "kolva-record with $caps samples at real-time priority ($note)" \
+    bash -c "! grep -q 'without real-time' <<<\"\$1\"" _ "$note"
+else
+  echo "check-package: not root or no file capabilities here: real-time check skipped"
+fi
+
 # kolva started as the menu starts it, with a PATH that holds no probecard:
 # it must find the unpacked probecard beside itself, in the data folder the
 # desktop entry's command prepares.
