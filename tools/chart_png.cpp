@@ -6,6 +6,7 @@
 #include <QImage>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 #include "app/ui/results_chart_adapter.h"
 #include "wykres/chart_picture.h"
@@ -47,6 +48,22 @@ ChartPng::~ChartPng() = default;
 
 app::ResultsChart& ChartPng::Chart() {
   return parts_->chart;
+}
+
+std::string ChartPng::ShowResultsFile(const std::string& path) {
+  std::string failure;
+  parts_->form.SetErrorHandler([&failure](std::exception_ptr error) {
+    try {
+      std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+      failure = e.what();
+    }
+  });
+  parts_->form.OpenResultsFile(QFile::decodeName(QByteArray::fromStdString(path)));
+  // The window loads on a worker thread that posts its chunks here.
+  while (parts_->form.Loading()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  parts_->form.SetErrorHandler({});
+  return failure;
 }
 
 bool ChartPng::Save(const std::string& path, int width, int height) {

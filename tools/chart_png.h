@@ -22,6 +22,11 @@ class ChartPng {
   ChartPng& operator=(const ChartPng&) = delete;
 
   app::ResultsChart& Chart();
+  // Shows the results file at `path` as the chart window shows a file it
+  // opens, and returns once it has loaded: "" when every line read, else the
+  // message naming the line that ended the readings. Raises the window's
+  // error when the file does not open or is not a results file.
+  std::string ShowResultsFile(const std::string& path);
   // Writes the chart window's picture at width x height as PNG; false when
   // the file could not be written.
   bool Save(const std::string& path, int width, int height);

@@ -54,6 +54,9 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   ApplyCorrections(corrections, card);
   const bool wasHigh = panel.HighRange();
   panel.Override(options);
+  // The run takes the length text as converted: a bad one from konfig.txt
+  // is refused here, before the results file is touched.
+  Reading("konfig.txt", [&] { return app::ParseFloat(panel.LengthText()); });
   if (panel.HighRange() != wasHigh)
     card.WritePort32(card.BaseAddress, RangeWord(panel.HighRange()));
   if (!app::IsCardIdentity(card.ReadPort8(card.BaseAddress))) throw SetupError("", kNoCardMessage);
@@ -62,6 +65,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
 RecordingEnd RunRecording(const RecordingParts& parts) {
   if (parts.chart != nullptr) {
     parts.chart->Show();
+    parts.chart->RestoreAxes();
     parts.chart->ClearPoints(0);
     parts.chart->ClearPoints(1);
   }

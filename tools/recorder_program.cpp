@@ -13,8 +13,6 @@
 
 #include "app/card.h"
 #include "app/errors.h"
-#include "app/results_chart.h"
-#include "app/results_reader.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
 #include "platform/clock.h"
@@ -74,9 +72,10 @@ int ReportRunFailure(const std::exception_ptr& error, const std::string& output)
 // read ends the readings: the picture shows those before it, the message
 // names the line and the exit status says it failed.
 int DrawResultsFile(const RecordOptions& options) {
-  app::ResultsFile file;
+  ChartPng png;
+  std::string failure;
   try {
-    file = app::ReadResultsFile(*options.from);
+    failure = png.ShowResultsFile(*options.from);
   } catch (const app::IoError& error) {
     SayFailure(*options.from, error.what());
     return kExitFailure;
@@ -84,21 +83,12 @@ int DrawResultsFile(const RecordOptions& options) {
     SayFailure("", error.what());
     return kExitFailure;
   }
-  ChartPng png;
-  app::ResultsChart& chart = png.Chart();
-  chart.Show();
-  chart.ClearPoints(0);
-  chart.ClearPoints(1);
-  for (const app::ResultsReading& reading : file.readings) {
-    chart.AddPoint(0, reading.time, reading.input1, app::ResultsChart::kInput1Color);
-    chart.AddPoint(1, reading.time, reading.input2, app::ResultsChart::kInput2Color);
-  }
   if (!png.Save(*options.png, options.width, options.height)) {
     SayFailure(*options.png, "The picture could not be written");
     return kExitFailure;
   }
-  if (!file.failure.empty()) {
-    SayFailure("", file.failure);
+  if (!failure.empty()) {
+    SayFailure("", failure);
     return kExitFailure;
   }
   return kExitDone;
@@ -120,6 +110,9 @@ int Record(const RecordOptions& options) {
     PrepareCard(card, panel, options);
   } catch (const SetupError& error) {
     SayFailure(error.File(), error.what());
+    return kExitFailure;
+  } catch (const std::exception& error) {  // the card's ports refused
+    SayFailure("", error.what());
     return kExitFailure;
   }
   panel.SetResultsFileName(ResultsPath(options.output));

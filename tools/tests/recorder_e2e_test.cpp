@@ -20,13 +20,9 @@ namespace {
 // Constant inputs: every reading is the same, whenever it is taken.
 constexpr const char* kCard = "sim,in1=dc:123.4mV,in2=dc:-45.6mV";
 
-std::vector<std::string_view> Views(const std::vector<std::string>& args) {
-  return {args.begin(), args.end()};
-}
-
 // The recorder's results against the model run for as many readings: the
 // same bytes but for the date and time in the first two lines.
-void ExpectModelBytes(const ScratchFolder& folder, const std::vector<std::string>& args,
+void ExpectModelBytes(const ScratchFolder& folder, const app::RunSettings& settings,
                       const std::string& text, std::size_t minReadings) {
   const auto lines = CrLfLines(text);
   ASSERT_TRUE(lines) << "text after the last CR LF";
@@ -34,27 +30,38 @@ void ExpectModelBytes(const ScratchFolder& folder, const std::vector<std::string
   EXPECT_TRUE(std::regex_match((*lines)[0], std::regex("Date of the measurement - \\S+")));
   EXPECT_TRUE(std::regex_match((*lines)[1], std::regex("Time of the measurement - \\S+")));
   const std::string model = (folder / "model.txt").string();
-  RunModel(folder.Path(), kCard, Views(args), lines->size() - 11, model);
+  RunModel(kCard, settings, lines->size() - 11, model);
   const std::string expected = ReadAll(model);
   const std::size_t afterTime = expected.find("\r\n", expected.find("\r\n") + 2);
   ASSERT_EQ(text.substr(text.find("\r\n", text.find("\r\n") + 2)), expected.substr(afterTime));
 }
 
-class RecorderFileTest : public ::testing::TestWithParam<std::vector<std::string>> {
+// Options and the panel they must give.
+struct SettingsCase {
+  std::vector<std::string> args;
+  std::function<void(app::RunSettings&)> expect;
+  app::RunSettings Settings() const {
+    app::RunSettings settings = KonfigSettings();
+    if (expect) expect(settings);
+    return settings;
+  }
+};
+
+class RecorderFileTest : public ::testing::TestWithParam<SettingsCase> {
  protected:
   ScratchFolder folder_;
 };
 
 TEST_P(RecorderFileTest, FileHoldsTheWindowRunsBytes) {
-  std::vector<std::string> args = GetParam();
+  std::vector<std::string> args = GetParam().args;
   args.push_back("out.txt");
   const Finished done = RunRecorder(folder_.Path(), kCard, args);
   ASSERT_EQ(done.status, 0) << done.err;
-  ExpectModelBytes(folder_, args, ReadAll(folder_ / "out.txt"), 10);
+  ExpectModelBytes(folder_, GetParam().Settings(), ReadAll(folder_ / "out.txt"), 10);
 }
 
 TEST_P(RecorderFileTest, DashWritesTheSameBytesToAPipe) {
-  std::vector<std::string> args = GetParam();
+  std::vector<std::string> args = GetParam().args;
   args.push_back("-");
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
@@ -66,15 +73,25 @@ TEST_P(RecorderFileTest, DashWritesTheSameBytesToAPipe) {
   ::close(fds[0]);
   ASSERT_EQ(WaitExit(pid), 0) << ReadAll(folder_ / "stderr.txt");
   EXPECT_FALSE(fs::exists(folder_ / "-"));
-  ExpectModelBytes(folder_, args, text, 10);
+  ExpectModelBytes(folder_, GetParam().Settings(), text, 10);
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, RecorderFileTest,
-                         ::testing::Values(std::vector<std::string>{"--range", "low"},
-                                           std::vector<std::string>{
-                                               "--range", "high", "--average", "7", "--offset1",
-                                               "-5", "--offset2", "9", "--interval", "0.02"},
-                                           std::vector<std::string>{"--raw", "--offset1=3", "-q"}));
+INSTANTIATE_TEST_SUITE_P(
+    Settings, RecorderFileTest,
+    ::testing::Values(SettingsCase{{"--range", "low"}, nullptr},
+                      SettingsCase{{"--range", "high", "--average", "7", "--offset1", "-5",
+                                    "--offset2", "9", "--interval", "0.02"},
+                                   [](app::RunSettings& s) {
+                                     s.lowRange = false;
+                                     s.averagingCount = 7;
+                                     s.offset1 = -5;
+                                     s.offset2 = 9;
+                                     s.intervalText = "0.02";
+                                   }},
+                      SettingsCase{{"--raw", "--offset1=3", "-q"}, [](app::RunSettings& s) {
+                                     s.rawCounts = true;
+                                     s.offset1 = 3;
+                                   }}));
 
 class RecorderSignalTest : public ::testing::TestWithParam<int> {};
 
@@ -95,7 +112,10 @@ TEST_P(RecorderSignalTest, StopsAsTheSKeyWithEveryLineInTheFile) {
                                         "than one period, worst lateness [0-9.]+ ms\n$")))
       << err;
   const std::string text = ReadAll(folder / "out.txt");
-  ExpectModelBytes(folder, args, text, 20);
+  app::RunSettings settings = KonfigSettings();
+  settings.intervalText = "0.001";
+  settings.lengthText = "1";
+  ExpectModelBytes(folder, settings, text, 20);
   // Stopped long before the minute was over.
   EXPECT_LT(CrLfLines(text)->size(), 11u + 50000u);
 }
@@ -203,6 +223,13 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--interval", "0.01", "x"},
                     "konfig.txt: 'abc' is not a valid floating point value.",
                     1},
+        FailureCase{"BadLength",
+                    [](auto& f) { WriteAll(f / "konfig.txt", Konfig("0.01", "abc")); },
+                    kCard,
+                    {"x"},
+                    "konfig.txt: 'abc' is not a valid floating point value.",
+                    1},
+        FailureCase{"NoPortAccess", nullptr, "", {"x"}, "Privileged instruction.", 1},
         FailureCase{"ShortKorekcje",
                     [](auto& f) { WriteAll(f / "korekcje.txt", "0\r\n0\r\n1\r\n"); },
                     kCard,

@@ -40,11 +40,21 @@ TEST_P(RecorderPngTest, PictureEqualsTheChartWindowsForTheSamePoints) {
   const auto lines = CrLfLines(ReadAll(folder_ / "out.txt"));
   ASSERT_TRUE(lines && lines->size() > 11 + 10);
 
+  // The window's side of a charted run: the chart shown, its axes restored,
+  // both series emptied, then both points of each reading in order.
   wykres::TForm2 form;
   ui::ResultsChartAdapter chart(form);
-  const std::vector<std::string_view> views(args.begin(), args.end());
-  RunModel(folder_.Path(), kCard, views, lines->size() - 11, (folder_ / "model.txt").string(),
-           &chart);
+  chart.Show();
+  chart.RestoreAxes();
+  chart.ClearPoints(0);
+  chart.ClearPoints(1);
+  app::RunSettings settings = KonfigSettings();
+  settings.chartResults = true;
+  for (const app::RunReading& r :
+       RunModel(kCard, settings, lines->size() - 11, (folder_ / "model.txt").string())) {
+    chart.AddPoint(0, r.x, r.input1, app::ResultsChart::kInput1Color);
+    chart.AddPoint(1, r.x, r.input2, app::ResultsChart::kInput2Color);
+  }
   const QImage expected = wykres::RenderChartPicture(form, GetParam().size);
   const QImage picture(QString::fromStdString((folder_ / "out.png").string()));
   ASSERT_EQ(picture.size(), GetParam().size);
