@@ -74,8 +74,8 @@ for path in usr/bin/kolva usr/bin/probecard usr/bin/kolva-record usr/bin/kolva-s
   usr/share/doc/kolva/README.md usr/share/doc/kolva/LICENSE; do
   expect "package holds /$path" grep -Eq " \./$path$" <<<"$listing"
 done
-expect "package holds the kolva-record man page" \
-  grep -Eq ' \./usr/share/man/man1/kolva-record\.1(\.gz)?$' <<<"$listing"
+expect "package holds the kolva-record man page, compressed" \
+  grep -Eq ' \./usr/share/man/man1/kolva-record\.1\.gz$' <<<"$listing"
 expect "every file lies under /usr" bash -c "! grep -v ' \./usr' <<<\"\$1\" | grep -v ' \./$'" _ "$listing"
 expect "no file is setuid or setgid" bash -c "! awk '{print \$1}' <<<\"\$1\" | grep -q '[sS]'" _ "$listing"
 
@@ -83,6 +83,7 @@ expect "no file is setuid or setgid" bash -c "! awk '{print \$1}' <<<\"\$1\" | g
 root=$scratch/root
 dpkg -x "$deb" "$root"
 bin=$root/usr/bin
+expect "man page is whole" gzip -t "$root/usr/share/man/man1/kolva-record.1.gz"
 expect "desktop entry validates" desktop-file-validate "$root/usr/share/applications/kolva.desktop"
 exec_command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/kolva.desktop")
 expect "desktop entry's command $exec_command is in the package" [ -x "$bin/$exec_command" ]

@@ -11,6 +11,14 @@ install(FILES ${KOLVA_PACKAGING_DIR}/kolva.desktop DESTINATION share/application
 install(FILES ${KOLVA_PACKAGING_DIR}/kolva.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION share/doc/kolva)
+# Manual pages are kept compressed, as Debian does (this runs after the
+# install rules of the folders, which come first in the top-level file).
+install(CODE [[
+  set(page "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/man/man1/kolva-record.1")
+  if(EXISTS "${page}")
+    execute_process(COMMAND gzip -9nf "${page}" COMMAND_ERROR_IS_FATAL ANY)
+  endif()
+]])
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kolva)
