@@ -42,6 +42,9 @@ class AcquisitionRun {
   static constexpr const char* kWaitingCaption = "WAITING FOR TRIGGER";
   static constexpr const char* kRunningCaption = "RUNNING";
   static constexpr const char* kIdleCaption = "ACQUISITION START";  // one blank
+  // The time between two Update calls the window makes: fewer than 60 a
+  // second, so the chart repaints at most 60 times a second.
+  static constexpr int kFrameMs = 17;
 
   // Everything is borrowed and must outlive the run. `chart` may be null:
   // the chart steps are then skipped. The card is the GUI's: it is not used

@@ -3,7 +3,9 @@
 
 namespace kolva::app {
 
-ReadingQueue::ReadingQueue() : head_(new Block), tail_(head_) {}
+ReadingQueue::ReadingQueue(std::size_t spareBlocks) : head_(new Block), tail_(head_) {
+  for (std::size_t i = 0; i < spareBlocks; ++i) Recycle(new Block);
+}
 
 ReadingQueue::~ReadingQueue() {
   while (head_ != nullptr) {
@@ -11,13 +13,36 @@ ReadingQueue::~ReadingQueue() {
     delete head_;
     head_ = next;
   }
+  for (Block* block = free_.load(); block != nullptr;) {
+    Block* next = block->nextFree;
+    delete block;
+    block = next;
+  }
+}
+
+ReadingQueue::Block* ReadingQueue::NewBlock() {
+  Block* block = free_.load(std::memory_order_acquire);
+  while (block != nullptr &&
+         !free_.compare_exchange_weak(block, block->nextFree, std::memory_order_acquire,
+                                      std::memory_order_acquire)) {
+  }
+  if (block == nullptr) return new Block;
+  block->filled.store(0, std::memory_order_relaxed);
+  block->next.store(nullptr, std::memory_order_relaxed);
+  return block;
+}
+
+void ReadingQueue::Recycle(Block* block) {
+  block->nextFree = free_.load(std::memory_order_relaxed);
+  while (!free_.compare_exchange_weak(block->nextFree, block, std::memory_order_release,
+                                      std::memory_order_relaxed)) {
+  }
 }
 
 void ReadingQueue::Push(const RunReading& reading) {
   std::size_t filled = tail_->filled.load(std::memory_order_relaxed);
   if (filled == kBlockReadings) {
-    // One allocation per block of readings; the consumer frees it.
-    auto* block = new Block;
+    Block* block = NewBlock();
     block->readings[0] = reading;
     block->filled.store(1, std::memory_order_relaxed);
     tail_->next.store(block, std::memory_order_release);

@@ -23,12 +23,15 @@ struct RunReading {
 // Readings from one producer thread to one consumer thread, without a lock
 // and without a bound: the producer never waits and never drops a reading.
 // Readings sit in blocks linked in order; the producer appends a new block
-// when its block is full, the consumer frees each block it has read.
+// when its block is full, the consumer hands each block it has read back to
+// a free list the producer takes its new blocks from, so the producer
+// allocates only when more readings wait than the blocks made so far hold.
 class ReadingQueue {
  public:
   static constexpr std::size_t kBlockReadings = 1024;
 
-  ReadingQueue();
+  // `spareBlocks` blocks are made at once for the free list.
+  explicit ReadingQueue(std::size_t spareBlocks = 0);
   ~ReadingQueue();
   ReadingQueue(const ReadingQueue&) = delete;
   ReadingQueue& operator=(const ReadingQueue&) = delete;
@@ -51,7 +54,7 @@ class ReadingQueue {
       if (next == nullptr) return taken;
       // A block with a successor is full: read its count again.
       if (readIndex_ < kBlockReadings) continue;
-      delete head_;
+      Recycle(head_);
       head_ = next;
       readIndex_ = 0;
     }
@@ -62,7 +65,15 @@ class ReadingQueue {
     std::array<RunReading, kBlockReadings> readings{};
     std::atomic<std::size_t> filled{0};
     std::atomic<Block*> next{nullptr};
+    Block* nextFree = nullptr;  // on the free list
   };
+
+  Block* NewBlock();           // producer
+  void Recycle(Block* block);  // consumer
+
+  // The free list: pushed by the consumer only and popped by the producer
+  // only, so a block cannot come back while a pop looks at it.
+  std::atomic<Block*> free_{nullptr};
 
   Block* head_;  // consumer's block
   std::size_t readIndex_ = 0;

@@ -62,6 +62,7 @@ class Run {
   void ApplyRange(const RunSettings& settings);
   void NoteTriggerLevel();
   void NoteLateness(std::int64_t now);
+  void OfferIdle(std::int64_t now);
 
   RunContext& c_;
   TextFile resultsFile_;
@@ -131,7 +132,18 @@ void Run::Sample() {
     }
     if (limit < static_cast<long double>(elapsed)) return;
     if (c_.card.ReadPort8(Card::kKeyboardDataPort) == Card::kStopScanCode) return;
+    if (c_.idle) OfferIdle(now);
   }
+}
+
+void Run::OfferIdle(std::int64_t now) {
+  if (timing_.periodTicks <= 0) return;
+  std::int64_t left = 0;
+  if (__builtin_add_overflow(nextDeadline_, timing_.periodTicks, &left) ||
+      __builtin_sub_overflow(left, now, &left)) {
+    return;
+  }
+  if (left >= kIdleTicks) c_.idle(left);
 }
 
 void Run::TakeReading(std::int64_t now) {

@@ -142,7 +142,8 @@ class PaintTimes : public QObject {
 void FollowRun(app::AcquisitionRun& run, double seconds, bool stall) {
   QEventLoop loop;
   QTimer frame;
-  frame.setInterval(16);
+  frame.setTimerType(Qt::PreciseTimer);
+  frame.setInterval(app::AcquisitionRun::kFrameMs);
   QObject::connect(&frame, &QTimer::timeout, [&] {
     run.Update();
     if (!run.Active()) loop.quit();

@@ -180,7 +180,8 @@ class RunFixture : public ::testing::Test {
   // The run on this thread, reporting to `events`.
   void RunHere() {
     if (!card) MakeCard();
-    RunAcquisition({*card, *panel, runClock, events, [this] { return NextWallTime(); }});
+    RunAcquisition(
+        {*card, *panel, runClock, events, [this] { return NextWallTime(); }, nullptr, nullptr});
   }
 
   // The click as the window makes it, the sampler on its own thread (on the

@@ -59,7 +59,8 @@ TForm1::TForm1(TForm1Platform platform, QWidget* parent)
   card_ = std::make_unique<app::Card>(platform_.bus, platform_.clock, platform_.keyboard, *this);
   frameTimer_ = new QTimer(this);
   frameTimer_->setObjectName(QStringLiteral("RunFrameTimer"));
-  frameTimer_->setInterval(kFrameMs);
+  frameTimer_->setTimerType(Qt::PreciseTimer);
+  frameTimer_->setInterval(app::AcquisitionRun::kFrameMs);
   ConnectHandlers();
   ConnectPanelChanges();
 }

@@ -85,7 +85,6 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void SetAcquisitionRun(app::AcquisitionRun* run) { run_ = run; }
   // Once a frame during a run: the run's readings, captions and end.
   void RunFrame();
-  static constexpr int kFrameMs = 16;  // at most about 60 frames a second
 
  signals:
   // The close was accepted: the program ends.

@@ -71,8 +71,13 @@ inline std::vector<app::RunReading> RunModel(const std::string& card, app::RunSe
   theCard.ScaleHigh = 3906.25f;
   theCard.WritePort32(theCard.BaseAddress,
                       settings.lowRange ? app::Card::kRangeLow : app::Card::kRangeHigh);
-  app::RunAcquisition({theCard, controls, clock, events,
-                       [] { return app::DateTime{2026, 12, 8, 23, 0, 0, 0}; }, nullptr});
+  app::RunAcquisition({theCard,
+                       controls,
+                       clock,
+                       events,
+                       [] { return app::DateTime{2026, 12, 8, 23, 0, 0, 0}; },
+                       nullptr,
+                       {}});
   if (events.error) std::rethrow_exception(events.error);
   return events.readings;
 }
