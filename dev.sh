@@ -7,6 +7,8 @@
 #   bash dev.sh fuzz [seconds]  build the libFuzzer targets (clang, address and
 #                      undefined sanitizers) in build-fuzz and run each for
 #                      the given seconds (default 60) from its seed corpus
+#   bash dev.sh package  install what is missing, build, and make the Debian
+#                      package <build>/kolva_<version>_amd64.deb with CPack
 # Environment: BUILD_DIR (default build), KOLVA_SANITIZE=ON for an
 # address+undefined sanitizer build.
 set -euo pipefail
@@ -67,6 +69,16 @@ case "${1:-}" in
     QT_QPA_PLATFORM=offscreen ctest --test-dir "${BUILD_DIR:-build}" --output-on-failure \
       --parallel "$(nproc)"
     ;;
+  package)
+    # dpkg-shlibdeps computes the dependencies; the check script validates
+    # the desktop entry.
+    packages+=(dpkg-dev desktop-file-utils)
+    install_missing
+    build
+    dir=${BUILD_DIR:-build}
+    rm -f "$dir"/kolva_*.deb
+    (cd "$dir" && cpack -G DEB)
+    ;;
   run)
     # Faces of the widths the main window's layout was drawn with.
     packages+=(fonts-liberation)
@@ -94,7 +106,7 @@ case "${1:-}" in
     fuzz "${2:-60}"
     ;;
   *)
-    echo "usage: bash dev.sh test|run|build|fuzz [seconds]" >&2
+    echo "usage: bash dev.sh test|run|build|package|fuzz [seconds]" >&2
     exit 2
     ;;
 esac
