@@ -42,13 +42,14 @@ bool ParentFolderExists(const std::string& name) {
 }
 
 // Whether an open descriptor is something this layer may write to: a
-// regular file, or a character device that is not a terminal (/dev/null,
-// /dev/full). A FIFO or a socket can hold a write for as long as its reader
-// likes, a terminal by flow control, and a block device is a disk that a
-// mistyped results file name must never overwrite.
-bool IsWritableKind(int fd, const struct stat& info) {
-  if (S_ISREG(info.st_mode)) return true;
-  return S_ISCHR(info.st_mode) && !::isatty(fd);
+// regular file, a character device (/dev/null, a terminal), or a FIFO that
+// already has a reader (the recorder's standard output into a pipe). The
+// open never waits for a reader, and the results file is written on the
+// sampler's thread, so a slow reader can delay readings but never the
+// window. A block device is a disk that a mistyped results file name must
+// never overwrite.
+bool IsWritableKind(const struct stat& info) {
+  return S_ISREG(info.st_mode) || S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode);
 }
 
 }  // namespace
@@ -131,8 +132,8 @@ void TextFile::Rewrite(Commit commit) {
 }
 
 // Creates or truncates the target itself. Non-blocking, so a FIFO without
-// a reader fails (ENXIO) instead of waiting; a FIFO with one is refused
-// after the open, as is any kind IsWritableKind rejects.
+// a reader fails (ENXIO) instead of waiting; any kind IsWritableKind
+// rejects is refused after the open.
 int TextFile::OpenInPlace() {
   const int fd = OpenRetrying(
       name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
@@ -143,7 +144,7 @@ int TextFile::OpenInPlace() {
     throw IoErrorFromErrno(errno);
   }
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || !IsWritableKind(fd, info) || !MakeBlocking(fd)) RefuseKind(fd);
+  if (::fstat(fd, &info) != 0 || !IsWritableKind(info) || !MakeBlocking(fd)) RefuseKind(fd);
   return fd;
 }
 

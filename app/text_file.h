@@ -40,10 +40,10 @@ IoError IoErrorFromErrno(int errnum);
 // and a line the system took only in part is cut off the file again. Close
 // releases the descriptor even when it raises.
 //
-// Reset reads regular files only; Rewrite writes regular files and
-// character devices that are not terminals (/dev/null, /dev/full). Both open
-// without blocking, so a FIFO never holds them up; any other kind of file is
-// refused with code 5.
+// Reset reads regular files only; Rewrite writes regular files, character
+// devices (/dev/null, a terminal) and FIFOs that already have a reader. Both
+// open without blocking, so a FIFO never holds the open up; any other kind
+// of file is refused with code 5.
 //
 // Commit::kByRename writes into a file of its own in the target's folder,
 // unnamed while it is written, and renames it over the target only at a

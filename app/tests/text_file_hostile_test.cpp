@@ -91,11 +91,19 @@ TEST_F(TextFileHostileTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
   };
   for (const auto& c : cases) EXPECT_EQ(CodeOf(c.operation), 5) << c.what;
 
-  // A FIFO with a reader would take the lines, but could hold a write for as
-  // long as the reader likes.
+  // A FIFO that has a reader takes the lines (a recording into a pipe).
   const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
   ASSERT_GE(reader, 0);
-  EXPECT_EQ(CodeOf([&] { TextFile(fifo).Rewrite(); }), 5);
+  EXPECT_EQ(CodeOf([&] {
+              TextFile file(fifo);
+              file.Rewrite();
+              file.WriteLine("piped");
+              file.Close();
+            }),
+            0);
+  char got[16] = {};
+  EXPECT_EQ(::read(reader, got, sizeof got), 7);
+  EXPECT_EQ(std::string(got, 7), "piped\r\n");
   ::close(reader);
   // Devices that never block still take output.
   EXPECT_EQ(CodeOf([] {

@@ -2,6 +2,7 @@
 // The kolva program: the main window on the card that KOLVA_CARD chooses.
 // It reads no command line.
 #include <QApplication>
+#include <csignal>
 #include <exception>
 #include <memory>
 
@@ -22,6 +23,9 @@
 
 int main(int argc, char* argv[]) {
   using namespace kolva;
+  // A results file whose reader went away fails its write with an I/O error
+  // that ends the run keeping every line, instead of killing the program.
+  ::signal(SIGPIPE, SIG_IGN);
   // Qt sees the program's name only: no argument changes what it does.
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
