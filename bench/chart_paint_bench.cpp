@@ -68,6 +68,10 @@ void BM_ChartWindowPaint(benchmark::State& state) {
   }
   if (CountPixels(target, qRgb(255, 0, 0)) == 0)
     state.SkipWithError("no red line in the painted image");
+  // KOLVA_PAINT_PNG names a folder that receives the last image of each
+  // size, for looking at the picture.
+  if (const char* folder = std::getenv("KOLVA_PAINT_PNG"))
+    target.save(QString("%1/paint_%2.png").arg(folder).arg(state.range(0)));
   state.counters["points"] = static_cast<double>(2 * state.range(0));
 }
 
