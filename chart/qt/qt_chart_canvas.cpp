@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "chart/qt/qt_chart_canvas.h"
 
+#include <algorithm>
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPolygon>
@@ -150,16 +152,6 @@ Qt::BrushStyle QtBrushStyle(TBrushStyle style) {
   return Qt::SolidPattern;
 }
 
-QFont QtFont(const TFont& font) {
-  QFont q(QString::fromStdString(font.Name()));
-  q.setPixelSize(std::max(1, std::abs(font.Height())));
-  q.setBold((font.Style() & fsBold) != 0);
-  q.setItalic((font.Style() & fsItalic) != 0);
-  q.setUnderline((font.Style() & fsUnderline) != 0);
-  q.setStrikeOut((font.Style() & fsStrikeOut) != 0);
-  return q;
-}
-
 }  // namespace
 
 QRgb ToQRgb(TColor color) {
@@ -167,23 +159,56 @@ QRgb ToQRgb(TColor color) {
 }
 
 void QtChartCanvas::CreateBuffer(int width, int height) {
+  EndPainter();
   buffer_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
   buffer_.fill(Qt::white);
   clipped_ = false;
+  UpdatePixels();
 }
 
 void QtChartCanvas::FreeBuffer() {
+  EndPainter();
   target_ = nullptr;
   buffer_ = QImage();
+  UpdatePixels();
 }
 
 void QtChartCanvas::DrawToBuffer(bool toBuffer) {
+  EndPainter();
   target_ = toBuffer && !buffer_.isNull() ? &buffer_ : nullptr;
   clipped_ = false;
+  UpdatePixels();
 }
 
 void QtChartCanvas::CopyBuffer(TPoint at) {
+  EndPainter();
   if (window_) window_->drawImage(QPoint(at.X, at.Y), buffer_);
+}
+
+// The one painter of a paint, for text and the shapes Qt draws; pixels
+// written directly go to the same memory.
+QPainter& QtChartCanvas::Painter() {
+  if (!painter_.isActive()) {
+    painter_.begin(target_);
+    UpdatePixels();
+  }
+  return painter_;
+}
+
+void QtChartCanvas::EndPainter() {
+  if (painter_.isActive()) painter_.end();
+}
+
+void QtChartCanvas::UpdatePixels() {
+  pixels_ = PixelTarget{};
+  if (!target_) return;
+  const QRect area = ClipArea();
+  pixels_.bits = reinterpret_cast<QRgb*>(target_->bits());
+  pixels_.stride = target_->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+  pixels_.left = area.left();
+  pixels_.top = area.top();
+  pixels_.right = area.right();
+  pixels_.bottom = area.bottom();
 }
 
 int QtChartCanvas::DeviceWidth() const {
@@ -196,6 +221,7 @@ int QtChartCanvas::DeviceHeight() const {
 void QtChartCanvas::DoClipToRect(const TRect& r) {
   clip_ = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
   clipped_ = true;
+  UpdatePixels();
 }
 
 QRect QtChartCanvas::ClipArea() const {
@@ -205,9 +231,9 @@ QRect QtChartCanvas::ClipArea() const {
 }
 
 void QtChartCanvas::Plot(int x, int y) {
-  if (!ClipArea().contains(x, y)) return;
-  auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
-  line[x] = Rop(Pen().Mode(), ToQRgb(Pen().Color()), line[x]);
+  if (!pixels_.Contains(x, y)) return;
+  QRgb& pixel = pixels_.At(x, y);
+  pixel = Rop(Pen().Mode(), ToQRgb(Pen().Color()), pixel);
 }
 
 // Advances the pen's style pattern by one pixel; answers whether it is on.
@@ -224,8 +250,19 @@ bool QtChartCanvas::PatternOn() {
   return true;
 }
 
-// Bresenham from (x0, y0) towards (x1, y1), the end pixel left out.
+// Bresenham from (x0, y0) towards (x1, y1), the end pixel left out. A
+// solid copy pen writes its colour: straight lines as one clipped span,
+// others pixel by pixel against the clip found once.
 void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
+  if (Pen().Style() == psSolid && Pen().Mode() == pmCopy) {
+    const QRgb color = ToQRgb(Pen().Color());
+    if (x0 == x1 || y0 == y1) {
+      StraightSpan(x0, y0, x1, y1, color);
+    } else {
+      SolidLine(x0, y0, x1, y1, color);
+    }
+    return;
+  }
   int dx = std::abs(x1 - x0);
   int dy = std::abs(y1 - y0);
   int sx = x0 < x1 ? 1 : -1;
@@ -236,6 +273,50 @@ void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
   while (x != x1 || y != y1) {
     if (PatternOn()) Plot(x, y);
     int e2 = 2 * err;
+    if (e2 > -dy) {
+      err -= dy;
+      x += sx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void QtChartCanvas::StraightSpan(int x0, int y0, int x1, int y1, QRgb color) {
+  const PixelTarget& t = pixels_;
+  if (x0 == x1) {
+    if (x0 < t.left || x0 > t.right || y0 == y1) return;
+    int from = y1 > y0 ? y0 : y1 + 1;  // the end pixel y1 is left out
+    int to = y1 > y0 ? y1 - 1 : y0;
+    from = std::max(from, t.top);
+    to = std::min(to, t.bottom);
+    QRgb* pixel = t.bits + static_cast<qsizetype>(from) * t.stride + x0;
+    for (int y = from; y <= to; ++y, pixel += t.stride) *pixel = color;
+    return;
+  }
+  if (y0 < t.top || y0 > t.bottom) return;
+  int from = std::max(x1 > x0 ? x0 : x1 + 1, t.left);
+  int to = std::min(x1 > x0 ? x1 - 1 : x0, t.right);
+  if (from <= to) std::fill_n(t.bits + static_cast<qsizetype>(y0) * t.stride + from, to - from + 1, color);
+}
+
+void QtChartCanvas::SolidLine(int x0, int y0, int x1, int y1, QRgb color) {
+  const PixelTarget& t = pixels_;
+  if (std::max(x0, x1) < t.left || std::min(x0, x1) > t.right || std::max(y0, y1) < t.top ||
+      std::min(y0, y1) > t.bottom)
+    return;
+  const int dx = std::abs(x1 - x0);
+  const int dy = std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int err = dx - dy;
+  int x = x0;
+  int y = y0;
+  while (x != x1 || y != y1) {
+    if (t.Contains(x, y)) t.At(x, y) = color;
+    const int e2 = 2 * err;
     if (e2 > -dy) {
       err -= dy;
       x += sx;
@@ -268,11 +349,14 @@ void QtChartCanvas::DoLineTo(int x, int y) {
 }
 
 void QtChartCanvas::FillPixels(const QRect& area, QRgb color) {
-  QRect r = area.intersected(ClipArea());
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
-    for (int x = r.left(); x <= r.right(); ++x) line[x] = color;
-  }
+  const PixelTarget& t = pixels_;
+  const int left = std::max(area.left(), t.left);
+  const int right = std::min(area.right(), t.right);
+  if (left > right) return;
+  const int top = std::max(area.top(), t.top);
+  const int bottom = std::min(area.bottom(), t.bottom);
+  for (int y = top; y <= bottom; ++y)
+    std::fill_n(t.bits + static_cast<qsizetype>(y) * t.stride + left, right - left + 1, color);
 }
 
 void QtChartCanvas::DoFillRect(const TRect& r) {
@@ -334,7 +418,7 @@ void QtChartCanvas::DoEllipse(int x0, int y0, int x1, int y1) {
 
 void QtChartCanvas::WithPainter(const std::function<void(QPainter&)>& draw, bool usePen,
                                 bool useBrush) {
-  QPainter p(target_);
+  QPainter& p = Painter();
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setClipRect(ClipArea());
   if (usePen && Pen().Style() != psClear) {
@@ -351,14 +435,15 @@ void QtChartCanvas::WithPainter(const std::function<void(QPainter&)>& draw, bool
   }
   p.setCompositionMode(CompositionOf(Pen().Mode()));
   draw(p);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
   if (!target_ || text.empty()) return;
-  QFont font = QtFont(Font());
-  QFontMetrics metrics(font);
+  QtFontCache::Entry& cached = fonts_.Get(Font());
+  const QFontMetrics& metrics = cached.metrics;
   QString qtext = QString::fromStdString(text);
-  int width = metrics.horizontalAdvance(qtext);
+  int width = fonts_.TextWidth(Font(), text);
   unsigned align = TextAlign();
   if ((align & kTextAlignHorizontalMask) == kTextAlignCenter)
     x -= width / 2;
@@ -368,21 +453,22 @@ void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
     y -= metrics.ascent();
   else if ((align & kTextAlignVerticalMask) == kTextAlignBottom)
     y -= metrics.height();
-  QPainter p(target_);
+  QPainter& p = Painter();
   p.setClipRect(ClipArea());
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (BackgroundMode() == kBackModeOpaque)
     p.fillRect(QRect(x, y, width, metrics.height()), QColor(ToQRgb(BackgroundColor())));
-  p.setFont(font);
+  p.setFont(cached.font);
   p.setPen(QColor(ToQRgb(Font().Color())));
   p.drawText(QPoint(x, y + metrics.ascent()), qtext);
 }
 
 int QtChartCanvas::DoTextWidth(const std::string& text) const {
-  return QFontMetrics(QtFont(Font())).horizontalAdvance(QString::fromStdString(text));
+  return fonts_.TextWidth(Font(), text);
 }
 
 int QtChartCanvas::DoTextHeight(const std::string&) const {
-  return QFontMetrics(QtFont(Font())).height();
+  return fonts_.Get(Font()).metrics.height();
 }
 
 }  // namespace kolva::chart::qt
