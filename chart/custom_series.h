@@ -174,7 +174,7 @@ class TCustomSeries : public TChartSeries {
   bool DrawPointsReduced();
   struct Run;
   void DrawRunReduced(const Run& run);
-  int ColumnEnd(int from, int last, int column) const;
+  int ColumnEnd(int from, int last, int column, int guess) const;
   bool LastPixelCovered(int first, int last, int lastY, int startY, bool startInColumn) const;
   void DrawSegment(const LineSegment& segment);
   void DrawPointerAt(int index, int x, int y, TColor color);

@@ -95,9 +95,11 @@ void TCustomSeries::DrawRunReduced(const Run& run) {
   bool hasStart = run.hasStart;
   int startX = run.startX;
   int startY = run.startY;
+  int guess = 0;
   for (int i = run.first; i <= run.last;) {
     const int column = xPixel_(xs.ValueAt(i));
-    const int end = ColumnEnd(i, run.last, column);
+    const int end = ColumnEnd(i, run.last, column, guess);
+    guess = end - i;
     const int lastY = yPixel_(ys.ValueAt(end));
     const MinMax values = ys.ReadMinMax(i, end);
     const int a = yPixel_(values.min);
@@ -133,22 +135,38 @@ void TCustomSeries::DrawRunReduced(const Run& run) {
 }
 
 // The last index from `from` (whose pixel column is `column`) to `last`
-// still in that column: the columns of ascending x are monotone, so a
-// galloping search, then a binary one.
-int TCustomSeries::ColumnEnd(int from, int last, int column) const {
+// still in that column. Columns of ascending x are monotone, so a search
+// galloping from a guess (the previous column's count of points: evenly
+// spaced samples fill columns evenly), then a binary one between the last
+// index known inside and the first known outside.
+int TCustomSeries::ColumnEnd(int from, int last, int column, int guess) const {
   const TChartValueList& xs = XValues();
+  const auto inColumn = [&](int i) { return xPixel_(xs.ValueAt(i)) == column; };
   int in = from;
   int out = last + 1;
-  for (int step = 1; in + step <= last; step *= 2) {
-    if (xPixel_(xs.ValueAt(in + step)) != column) {
-      out = in + step;
-      break;
+  const int start = std::clamp(from + guess, from, last);
+  if (inColumn(start)) {
+    in = start;
+    for (int step = 1; in + step <= last; step *= 2) {
+      if (!inColumn(in + step)) {
+        out = in + step;
+        break;
+      }
+      in += step;
     }
-    in += step;
+  } else {
+    out = start;
+    for (int step = 1; out - step > from; step *= 2) {
+      if (inColumn(out - step)) {
+        in = out - step;
+        break;
+      }
+      out -= step;
+    }
   }
   while (out - in > 1) {
     const int mid = in + (out - in) / 2;
-    if (xPixel_(xs.ValueAt(mid)) == column) {
+    if (inColumn(mid)) {
       in = mid;
     } else {
       out = mid;

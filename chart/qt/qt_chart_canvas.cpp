@@ -299,7 +299,8 @@ void QtChartCanvas::StraightSpan(int x0, int y0, int x1, int y1, QRgb color) {
   if (y0 < t.top || y0 > t.bottom) return;
   int from = std::max(x1 > x0 ? x0 : x1 + 1, t.left);
   int to = std::min(x1 > x0 ? x1 - 1 : x0, t.right);
-  if (from <= to) std::fill_n(t.bits + static_cast<qsizetype>(y0) * t.stride + from, to - from + 1, color);
+  if (from <= to)
+    std::fill_n(t.bits + static_cast<qsizetype>(y0) * t.stride + from, to - from + 1, color);
 }
 
 void QtChartCanvas::SolidLine(int x0, int y0, int x1, int y1, QRgb color) {
@@ -442,7 +443,6 @@ void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
   if (!target_ || text.empty()) return;
   QtFontCache::Entry& cached = fonts_.Get(Font());
   const QFontMetrics& metrics = cached.metrics;
-  QString qtext = QString::fromStdString(text);
   int width = fonts_.TextWidth(Font(), text);
   unsigned align = TextAlign();
   if ((align & kTextAlignHorizontalMask) == kTextAlignCenter)
@@ -460,7 +460,7 @@ void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
     p.fillRect(QRect(x, y, width, metrics.height()), QColor(ToQRgb(BackgroundColor())));
   p.setFont(cached.font);
   p.setPen(QColor(ToQRgb(Font().Color())));
-  p.drawText(QPoint(x, y + metrics.ascent()), qtext);
+  p.drawStaticText(QPoint(x, y), fonts_.Layout(cached, text));
 }
 
 int QtChartCanvas::DoTextWidth(const std::string& text) const {

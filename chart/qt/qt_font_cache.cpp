@@ -46,4 +46,14 @@ int QtFontCache::TextWidth(const TFont& font, const std::string& text) {
   return width;
 }
 
+const QStaticText& QtFontCache::Layout(Entry& entry, const std::string& text) {
+  auto found = entry.layouts.find(text);
+  if (found != entry.layouts.end()) return found->second;
+  if (entry.layouts.size() >= kMaxTexts) entry.layouts.clear();
+  QStaticText layout(QString::fromStdString(text));
+  layout.setTextFormat(Qt::PlainText);
+  layout.prepare(QTransform(), entry.font);
+  return entry.layouts.emplace(text, std::move(layout)).first->second;
+}
+
 }  // namespace kolva::chart::qt

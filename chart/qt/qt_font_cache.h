@@ -3,6 +3,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QStaticText>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -29,10 +30,14 @@ class QtFontCache {
     QFont font;
     QFontMetrics metrics{QFont()};
     std::unordered_map<std::string, int> widths;
+    // Texts laid out once for drawing, by text.
+    std::unordered_map<std::string, QStaticText> layouts;
   };
 
   Entry& Get(const TFont& font);
   int TextWidth(const TFont& font, const std::string& text);
+  // The text laid out in the font for drawing, kept for the next paint.
+  const QStaticText& Layout(Entry& entry, const std::string& text);
 
  private:
   std::vector<std::unique_ptr<Entry>> entries_;  // most recently used last
