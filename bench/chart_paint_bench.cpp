@@ -5,10 +5,10 @@
 // off-screen image through the Qt canvas and copied to the target.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
-#include <malloc.h>
 
 #include <cmath>
 #include <cstdlib>

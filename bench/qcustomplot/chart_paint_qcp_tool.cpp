@@ -91,8 +91,7 @@ void PreparePeer(QCustomPlot& plot) {
   plot.legend->setVisible(true);
   plot.plotLayout()->insertRow(0);
   plot.plotLayout()->addElement(
-      0, 0,
-      new QCPTextElement(&plot, "Press mouse left button, draw down to zoom, up to redraw"));
+      0, 0, new QCPTextElement(&plot, "Press mouse left button, draw down to zoom, up to redraw"));
 }
 
 }  // namespace
