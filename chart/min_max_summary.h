@@ -106,6 +106,8 @@ class MinMaxSummary {
   // Minimum and maximum of values[first .. last] (first <= last < count).
   template <typename Values>
   MinMax Query(const Values& values, std::size_t first, std::size_t last) const {
+    // A range inside one level-0 entry's width is read directly.
+    if (last - first < (std::size_t{1} << kBaseShift)) return Scan(values, first, last);
     MinMax result{values[first], values[first]};
     QueryLevel(values, first, last + 1, kLevels - 1, result);
     return result;

@@ -131,8 +131,29 @@ void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
   int err = dx - dy;
   int x = x0;
   int y = y0;
+  // The pen's style pattern walked run by run, and its raster operation,
+  // both found once for the line.
+  const std::span<const int> pattern = PatternOf(Pen().Style());
+  std::size_t run = 0;
+  int left = 0;
+  if (!pattern.empty()) {
+    int period = 0;
+    for (int length : pattern) period += length;
+    left = patternStep_ % period;
+    while (left >= pattern[run]) left -= pattern[run++];
+    left = pattern[run] - left;  // pixels still to come in this run
+  }
+  const TPenMode mode = Pen().Mode();
+  const QRgb color = ToQRgb(Pen().Color());
+  const PixelTarget& t = pixels_;
   while (x != x1 || y != y1) {
-    if (PatternOn()) Plot(x, y);
+    const bool on = pattern.empty() || run % 2 == 0;
+    if (on && t.Contains(x, y)) t.At(x, y) = Rop(mode, color, t.At(x, y));
+    if (!pattern.empty() && --left == 0) {
+      run = (run + 1) % pattern.size();
+      left = pattern[run];
+    }
+    ++patternStep_;
     int e2 = 2 * err;
     if (e2 > -dy) {
       err -= dy;
