@@ -56,6 +56,27 @@ void BM_AddPointAscending(benchmark::State& state) {
 }
 BENCHMARK(BM_AddPointAscending)->Arg(10'000)->Arg(kPoints)->Unit(benchmark::kMicrosecond);
 
+// AddPoint when no fresh page is needed: the heap keeps what ClearPoints
+// gives back (no trimming, no separate mappings), so refilling the series
+// reuses pages the process already has and the figure is the calls' own
+// cost, the summary's upkeep included.
+void BM_AddPointNoFreshPages(benchmark::State& state) {
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+  mallopt(M_MMAP_THRESHOLD, 1 << 30);
+  auto chart = MakeChart();
+  TLineSeries series("Series1");
+  series.SetParentChart(chart.get());
+  for (int i = 0; i < kPoints; ++i) series.AddPoint(i * 0.1, (i % 4096) * 0.5, {}, 255);
+  for (auto _ : state) {
+    state.PauseTiming();
+    series.ClearPoints();
+    state.ResumeTiming();
+    for (int i = 0; i < kPoints; ++i) series.AddPoint(i * 0.1, (i % 4096) * 0.5, {}, 255);
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+BENCHMARK(BM_AddPointNoFreshPages)->Unit(benchmark::kMillisecond);
+
 // ClearPoints of a million points; reports the heap bytes the series still
 // holds afterwards compared with before it was filled (0 when the storage
 // is returned).

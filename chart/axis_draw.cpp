@@ -134,6 +134,9 @@ void TCustomChartAxis::DrawAxis() {
     canvas.TextOut(mark.x0, mark.y0, mark.text);
   }
   if (step > 0.0 && rangeMax_ >= rangeMin_ && ResolvedLabelStyle() == talValue) {
+    // The marks are placed with the labels font's height: the title may
+    // have left its own font selected.
+    canvas.Font().Assign(labelsFont_);
     DrawMarks(canvas, *this, host_.PanelColor(), ValueMarks(step));
   }
   if (axis_.Visible()) {

@@ -37,6 +37,22 @@ int ValueToPixel(const AxisMapping& m, double value) {
   return RoundToInt(m.inverted ? m.low - t : m.high + t);
 }
 
+PixelMapper::PixelMapper(const AxisMapping& m)
+    : mapping_(m), zeroSpan_(m.rangeSpan == 0.0), middle_((m.low + m.high) / 2) {
+  const double length = static_cast<double>(m.high) - m.low;  // exact
+  // The vertical axis maps the minimum to the bottom: t is negated there,
+  // as ValueToPixel negates the length.
+  scale_ = (m.horizontal ? length : -length) / m.rangeSpan;
+  absScale_ = std::fabs(scale_);
+  if (m.horizontal) {
+    base_ = m.inverted ? m.high : m.low;
+    sign_ = m.inverted ? -1 : 1;
+  } else {
+    base_ = m.inverted ? m.low : m.high;
+    sign_ = m.inverted ? -1 : 1;
+  }
+}
+
 double PixelToValue(const AxisMapping& m, int pixel) {
   const long double length = static_cast<long double>(m.high) - m.low;
   if (length < 1.0L) return 0.0;

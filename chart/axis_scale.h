@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <cmath>
 #include <span>
 #include <vector>
 
@@ -40,6 +41,42 @@ struct AxisMapping {
 // Value to pixel in extended precision. A zero span maps every value to the
 // middle of the extent ((low + high) div 2).
 int ValueToPixel(const AxisMapping& mapping, double value);
+
+// ValueToPixel computed in double precision, giving the same integer: a
+// result whose unrounded position lies so near a rounding tie (or so far
+// off) that double rounding could decide it differently is computed by
+// ValueToPixel itself. Built once per paint from the axis' mapping.
+class PixelMapper {
+ public:
+  PixelMapper() = default;
+  explicit PixelMapper(const AxisMapping& mapping);
+  int operator()(double value) const {
+    if (zeroSpan_) return middle_;
+    const double t = (value - mapping_.rangeMin) * scale_;
+    const double size = std::fabs(t);
+    // Beyond a billion pixels, or NaN: the exact path saturates as it does.
+    if (!(size < 1e9)) return ValueToPixel(mapping_, value);
+    const double below = std::floor(t);
+    const double fraction = t - below;  // exact
+    // Bound on the error of t against the extended computation: a few
+    // hundred units in the last place of every term that entered it.
+    const double tolerance =
+        0x1p-44 * (size + absScale_ * (std::fabs(value) + std::fabs(mapping_.rangeMin))) + 0x1p-60;
+    if (std::fabs(fraction - 0.5) <= tolerance) return ValueToPixel(mapping_, value);
+    const int rounded = static_cast<int>(below) + (fraction > 0.5 ? 1 : 0);
+    return base_ + sign_ * rounded;
+  }
+  const AxisMapping& Mapping() const { return mapping_; }
+
+ private:
+  AxisMapping mapping_;
+  bool zeroSpan_ = true;
+  int middle_ = 0;
+  double scale_ = 0.0;  // pixels per value, negative for a vertical axis
+  double absScale_ = 0.0;
+  int base_ = 0;  // the pixel of rangeMin's side, to which sign_ * t is added
+  int sign_ = 1;
+};
 
 // Pixel to value in extended precision, stored as a double. An extent under
 // one pixel gives 0.

@@ -60,6 +60,11 @@ class TChartSeries {
   double YValue(int index) const { return yValues_->Value(index); }
   // Never fails: past the end, SeriesColor.
   TColor PointColor(int index) const;
+  // True when PointColor is the same for every point (no colour of its
+  // own per point, and no palette colour per point).
+  bool OneColorForAll() const {
+    return colors_.empty() && !(colorEachPoint_ && sharedColor_ == clAutoColor);
+  }
   // Never fails: "" past the end or for a point without a label.
   std::string PointLabel(int index) const;
   // True when some point has a label.

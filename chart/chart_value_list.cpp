@@ -31,21 +31,42 @@ int TChartValueList::InsertOrdered(double value) {
   } else {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] < value) --index;
   }
-  values_.insert(static_cast<std::size_t>(index), value);
-  AddStatistics(value);
+  StoreInside(static_cast<std::size_t>(index), value);
   return index;
+}
+
+void TChartValueList::StoreInside(std::size_t i, double value) {
+  // The pair (i - 1, i) is split by the new value.
+  if (i > 0) descents_ -= DescentAt(i - 1);
+  values_.insert(i, value);
+  descents_ += DescentsAround(i);
+  if (value != value) ++nanCount_;
+  summary_.RebuildFrom(values_, i, values_.size());
+  AddStatistics(value);
+}
+
+MinMax TChartValueList::ReadMinMax(int first, int last) const {
+  const MinMax stored =
+      summary_.Query(values_, static_cast<std::size_t>(first), static_cast<std::size_t>(last));
+  // Reading multiplies: a negative multiplier turns the ends round.
+  if (multiplier_ < 0.0) return {Read(stored.max), Read(stored.min)};
+  return {Read(stored.min), Read(stored.max)};
 }
 
 void TChartValueList::InsertInside(int index, double value) {
   if (index < 0 || index > ValueCount()) throw EListError(index);
-  values_.insert(static_cast<std::size_t>(index), value);
-  AddStatistics(value);
+  StoreInside(static_cast<std::size_t>(index), value);
 }
 
 void TChartValueList::DeleteValue(int index) {
   CheckIndex(index);
-  double v = Read(values_[static_cast<std::size_t>(index)]);
-  values_.erase(static_cast<std::size_t>(index));
+  const auto at = static_cast<std::size_t>(index);
+  double v = Read(values_[at]);
+  descents_ -= DescentsAround(at);
+  if (values_[at] != values_[at]) --nanCount_;
+  values_.erase(at);
+  if (at > 0) descents_ += DescentAt(at - 1);
+  summary_.RebuildFrom(values_, at, values_.size());
   total_ -= v;
   totalAbs_ -= std::fabs(v);
   RecalcMinMax();
@@ -56,7 +77,13 @@ void TChartValueList::ChangeValue(int index, double value) {
   double old = Read(values_[static_cast<std::size_t>(index)]);
   total_ -= old;
   totalAbs_ -= std::fabs(old);
-  values_[static_cast<std::size_t>(index)] = value;
+  const auto at = static_cast<std::size_t>(index);
+  descents_ -= DescentsAround(at);
+  if (values_[at] != values_[at]) --nanCount_;
+  values_[at] = value;
+  descents_ += DescentsAround(at);
+  if (value != value) ++nanCount_;
+  summary_.Refresh(values_, at, values_.size());
   double v = Read(value);
   total_ += v;
   totalAbs_ += std::fabs(v);
@@ -74,6 +101,8 @@ int TChartValueList::LocateValue(double value) const {
 
 void TChartValueList::RemoveAll() {
   values_.Release();
+  summary_.Release();
+  descents_ = nanCount_ = 0;
   minimum_ = maximum_ = total_ = totalAbs_ = 0.0;
 }
 

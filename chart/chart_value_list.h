@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "chart/min_max_summary.h"
 #include "chart/pod_array.h"
 
 namespace kolva::chart {
@@ -74,8 +75,31 @@ class TChartValueList {
   double StagedValue = 0.0;
 
   TChartSeries* Owner() const { return owner_; }
-  // Bytes of storage the list holds (capacity, not count).
-  std::size_t StorageBytes() const { return values_.StorageBytes(); }
+  // Bytes of storage the list holds (capacity, not count), the summary
+  // included.
+  std::size_t StorageBytes() const { return values_.StorageBytes() + summary_.StorageBytes(); }
+
+  // --- Reading ranges fast, for drawing --------------------------------
+  // The read value at an index the caller knows to be valid.
+  double ValueAt(int index) const { return Read(values_[static_cast<std::size_t>(index)]); }
+  // True when no stored value is NaN.
+  bool NoNaN() const { return nanCount_ == 0; }
+  // True when the read values never decrease from one index to the next
+  // (no NaN, stored values in order, a positive finite multiplier).
+  bool ReadAscending() const {
+    return descents_ == 0 && nanCount_ == 0 && multiplier_ > 0.0 && std::isfinite(multiplier_);
+  }
+  // Smallest and largest read value over first .. last (valid indices,
+  // first <= last); meaningless when the range holds a NaN.
+  MinMax ReadMinMax(int first, int last) const;
+  // The largest index in first .. last whose read value fails `inside`
+  // (which holds on an interval of values), or -1 when all pass.
+  template <typename Inside>
+  int LastReadOutside(int first, int last, const Inside& inside) const {
+    const auto readInside = [&](double stored) { return inside(Read(stored)); };
+    return static_cast<int>(summary_.LastOutside(values_, static_cast<std::size_t>(first),
+                                                 static_cast<std::size_t>(last), readInside));
+  }
 
  private:
   double Read(double stored) const { return static_cast<double>(stored * multiplier_); }
@@ -85,7 +109,10 @@ class TChartValueList {
     return order_ == loAscending ? values_.back() <= value : values_.back() >= value;
   }
   void Append(double value) {
+    if (!values_.empty() && !(values_.back() <= value)) ++descents_;
+    if (value != value) ++nanCount_;
     values_.push_back(value);
+    summary_.Append(value, values_.size());
     AddStatistics(value);
   }
   void AddStatistics(double stored) {
@@ -103,6 +130,16 @@ class TChartValueList {
   int InsertOrdered(double value);
   void InsertInside(int index, double value);
   void CheckIndex(int index) const;
+  // 1 when the stored values at i and i + 1 are out of order (or one is
+  // NaN), else 0; 0 when either index is outside the list.
+  int DescentAt(std::size_t i) const {
+    return i + 1 < values_.size() && !(values_[i] <= values_[i + 1]) ? 1 : 0;
+  }
+  // Out-of-order pairs around index i: (i - 1, i) and (i, i + 1).
+  int DescentsAround(std::size_t i) const { return (i > 0 ? DescentAt(i - 1) : 0) + DescentAt(i); }
+  // Stores the value at i (0 .. ValueCount), keeping the counts and the
+  // summary right.
+  void StoreInside(std::size_t i, double value);
 
   TChartSeries* owner_;
   bool dateTime_ = false;
@@ -115,6 +152,10 @@ class TChartValueList {
   double total_ = 0.0;
   double totalAbs_ = 0.0;
   std::string valueSource_;
+  // Pairs of neighbours out of order, and NaN values stored.
+  int descents_ = 0;
+  int nanCount_ = 0;
+  MinMaxSummary summary_;
 };
 
 }  // namespace kolva::chart

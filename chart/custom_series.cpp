@@ -16,9 +16,43 @@ bool Drawable(int x, int y) {
 
 }  // namespace
 
+namespace {
+
+// The first index from `from` on whose x is not below `limit`, or the count
+// when there is none: a binary search over ascending read values.
+int FirstNotBelow(const TChartValueList& x, int from, double limit) {
+  int low = from;
+  int high = x.ValueCount();
+  while (low < high) {
+    const int mid = low + (high - low) / 2;
+    if (x.ValueAt(mid) < limit) {
+      low = mid + 1;
+    } else {
+      high = mid;
+    }
+  }
+  return low;
+}
+
+// VisibleRangeOf for a list read in ascending order: the scans' stopping
+// points found by binary search.
+VisibleRange AscendingVisibleRange(const TChartValueList& x, double lo, double hi,
+                                   bool drawBeyondEdge) {
+  const int n = x.ValueCount() - 1;
+  const int first = FirstNotBelow(x, 0, lo);
+  if (first > n) return {};
+  if (x.ValueAt(n) <= hi) return {first, n};
+  int last = std::min(FirstNotBelow(x, first, hi), n);
+  if (!drawBeyondEdge && x.ValueAt(last) > hi) --last;
+  return {first, last};
+}
+
+}  // namespace
+
 VisibleRange VisibleRangeOf(const TChartValueList& x, double lo, double hi, bool drawBeyondEdge) {
   const int n = x.ValueCount() - 1;
   if (n < 0) return {};
+  if (x.ReadAscending()) return AscendingVisibleRange(x, lo, hi, drawBeyondEdge);
   int first = 0;
   while (x.Value(first) < lo) {
     if (++first > n) return {};
@@ -135,6 +169,9 @@ void TCustomSeries::DrawPoints() {
   // (beyond the pixel range), the next drawable point starts it instead, so
   // that nothing of an earlier paint shows.
   trace_.PreviousColor = clNone;
+  xPixel_ = PixelMapper(horizMapping_);
+  yPixel_ = PixelMapper(vertMapping_);
+  if (DrawPointsReduced()) return;
   TChartSeries::DrawPoints();
 }
 

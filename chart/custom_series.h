@@ -124,6 +124,12 @@ class TCustomSeries : public TChartSeries {
   PointerClickEvent OnClickPointer;
   PointerStyleEvent OnGetPointerStyle;
 
+  // Lines with ascending x are drawn through a per-pixel-column reduction
+  // whenever its picture is exactly the one drawing every segment gives;
+  // off, every segment is drawn (the reference the reduction is held to).
+  bool ReducedDrawing() const { return reducedDrawing_; }
+  void SetReducedDrawing(bool value) { reducedDrawing_ = value; }
+
   // Where the next segment starts and the colour of the last point drawn.
   const LineTrace& Trace() const { return trace_; }
 
@@ -162,6 +168,14 @@ class TCustomSeries : public TChartSeries {
   }
   TCanvas3D& Canvas() const;
   LineEntry EntryOf(int index) const;
+  // The reduction (custom_series_reduced.cpp): false, drawing nothing,
+  // when it cannot promise the every-segment picture.
+  bool CanDrawReduced() const;
+  bool DrawPointsReduced();
+  struct Run;
+  void DrawRunReduced(const Run& run);
+  int ColumnEnd(int from, int last, int column, int guess) const;
+  bool LastPixelCovered(int first, int last, int lastY, int startY, bool startInColumn) const;
   void DrawSegment(const LineSegment& segment);
   void DrawPointerAt(int index, int x, int y, TColor color);
   TSeriesPointerStyle PointerStyleOf(int index);
@@ -182,6 +196,9 @@ class TCustomSeries : public TChartSeries {
   // The axes' mappings, taken once per DrawPoints.
   AxisMapping horizMapping_;
   AxisMapping vertMapping_;
+  PixelMapper xPixel_;
+  PixelMapper yPixel_;
+  bool reducedDrawing_ = true;
 };
 
 }  // namespace kolva::chart

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "chart/qt/qt_chart_canvas.h"
 
+#include "chart/qt/qt_raster_ops.h"
+
+#include <algorithm>
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPolygon>
@@ -10,180 +14,62 @@
 #include <span>
 
 namespace kolva::chart::qt {
-namespace {
-
-constexpr QRgb kRgbMask = 0x00FFFFFFu;
-
-// The 16 binary raster operations of a pen on a pixel (24-bit colours).
-QRgb Rop(TPenMode mode, QRgb pen, QRgb dst) {
-  QRgb p = pen & kRgbMask;
-  QRgb d = dst & kRgbMask;
-  QRgb r = 0;
-  switch (mode) {
-    case pmBlack:
-      r = 0;
-      break;
-    case pmWhite:
-      r = kRgbMask;
-      break;
-    case pmNop:
-      r = d;
-      break;
-    case pmNot:
-      r = ~d;
-      break;
-    case pmCopy:
-      r = p;
-      break;
-    case pmNotCopy:
-      r = ~p;
-      break;
-    case pmMergePenNot:
-      r = p | ~d;
-      break;
-    case pmMaskPenNot:
-      r = p & ~d;
-      break;
-    case pmMergeNotPen:
-      r = ~p | d;
-      break;
-    case pmMaskNotPen:
-      r = ~p & d;
-      break;
-    case pmMerge:
-      r = p | d;
-      break;
-    case pmNotMerge:
-      r = ~(p | d);
-      break;
-    case pmMask:
-      r = p & d;
-      break;
-    case pmNotMask:
-      r = ~(p & d);
-      break;
-    case pmXor:
-      r = p ^ d;
-      break;
-    case pmNotXor:
-      r = ~(p ^ d);
-      break;
-  }
-  return 0xFF000000u | (r & kRgbMask);
-}
-
-QPainter::CompositionMode CompositionOf(TPenMode mode) {
-  switch (mode) {
-    case pmXor:
-      return QPainter::RasterOp_SourceXorDestination;
-    case pmNotXor:
-      return QPainter::RasterOp_NotSourceXorDestination;
-    case pmNot:
-      return QPainter::RasterOp_NotDestination;
-    case pmNotCopy:
-      return QPainter::RasterOp_NotSource;
-    case pmMerge:
-      return QPainter::RasterOp_SourceOrDestination;
-    case pmMask:
-      return QPainter::RasterOp_SourceAndDestination;
-    default:
-      return QPainter::CompositionMode_Source;
-  }
-}
-
-// On/off run lengths of the styled one-pixel pens, in pixels.
-std::span<const int> PatternOf(TPenStyle style) {
-  static constexpr std::array<int, 2> kDash = {18, 6};
-  static constexpr std::array<int, 2> kDot = {3, 3};
-  static constexpr std::array<int, 4> kDashDot = {9, 6, 3, 6};
-  static constexpr std::array<int, 6> kDashDotDot = {9, 3, 3, 3, 3, 3};
-  switch (style) {
-    case psDash:
-      return kDash;
-    case psDot:
-      return kDot;
-    case psDashDot:
-      return kDashDot;
-    case psDashDotDot:
-      return kDashDotDot;
-    default:
-      return {};
-  }
-}
-
-Qt::PenStyle QtPenStyle(TPenStyle style) {
-  switch (style) {
-    case psDash:
-      return Qt::DashLine;
-    case psDot:
-      return Qt::DotLine;
-    case psDashDot:
-      return Qt::DashDotLine;
-    case psDashDotDot:
-      return Qt::DashDotDotLine;
-    case psClear:
-      return Qt::NoPen;
-    default:
-      return Qt::SolidLine;
-  }
-}
-
-Qt::BrushStyle QtBrushStyle(TBrushStyle style) {
-  switch (style) {
-    case bsSolid:
-      return Qt::SolidPattern;
-    case bsClear:
-      return Qt::NoBrush;
-    case bsHorizontal:
-      return Qt::HorPattern;
-    case bsVertical:
-      return Qt::VerPattern;
-    case bsFDiagonal:
-      return Qt::FDiagPattern;
-    case bsBDiagonal:
-      return Qt::BDiagPattern;
-    case bsCross:
-      return Qt::CrossPattern;
-    case bsDiagCross:
-      return Qt::DiagCrossPattern;
-  }
-  return Qt::SolidPattern;
-}
-
-QFont QtFont(const TFont& font) {
-  QFont q(QString::fromStdString(font.Name()));
-  q.setPixelSize(std::max(1, std::abs(font.Height())));
-  q.setBold((font.Style() & fsBold) != 0);
-  q.setItalic((font.Style() & fsItalic) != 0);
-  q.setUnderline((font.Style() & fsUnderline) != 0);
-  q.setStrikeOut((font.Style() & fsStrikeOut) != 0);
-  return q;
-}
-
-}  // namespace
 
 QRgb ToQRgb(TColor color) {
   return qRgb(RedOf(color), GreenOf(color), BlueOf(color));
 }
 
 void QtChartCanvas::CreateBuffer(int width, int height) {
+  EndPainter();
   buffer_ = QImage(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
   buffer_.fill(Qt::white);
   clipped_ = false;
+  UpdatePixels();
 }
 
 void QtChartCanvas::FreeBuffer() {
+  EndPainter();
   target_ = nullptr;
   buffer_ = QImage();
+  UpdatePixels();
 }
 
 void QtChartCanvas::DrawToBuffer(bool toBuffer) {
+  EndPainter();
   target_ = toBuffer && !buffer_.isNull() ? &buffer_ : nullptr;
   clipped_ = false;
+  UpdatePixels();
 }
 
 void QtChartCanvas::CopyBuffer(TPoint at) {
+  EndPainter();
   if (window_) window_->drawImage(QPoint(at.X, at.Y), buffer_);
+}
+
+// The one painter of a paint, for text and the shapes Qt draws; pixels
+// written directly go to the same memory.
+QPainter& QtChartCanvas::Painter() {
+  if (!painter_.isActive()) {
+    painter_.begin(target_);
+    UpdatePixels();
+  }
+  return painter_;
+}
+
+void QtChartCanvas::EndPainter() {
+  if (painter_.isActive()) painter_.end();
+}
+
+void QtChartCanvas::UpdatePixels() {
+  pixels_ = PixelTarget{};
+  if (!target_) return;
+  const QRect area = ClipArea();
+  pixels_.bits = reinterpret_cast<QRgb*>(target_->bits());
+  pixels_.stride = target_->bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+  pixels_.left = area.left();
+  pixels_.top = area.top();
+  pixels_.right = area.right();
+  pixels_.bottom = area.bottom();
 }
 
 int QtChartCanvas::DeviceWidth() const {
@@ -196,6 +82,7 @@ int QtChartCanvas::DeviceHeight() const {
 void QtChartCanvas::DoClipToRect(const TRect& r) {
   clip_ = QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1));
   clipped_ = true;
+  UpdatePixels();
 }
 
 QRect QtChartCanvas::ClipArea() const {
@@ -205,9 +92,9 @@ QRect QtChartCanvas::ClipArea() const {
 }
 
 void QtChartCanvas::Plot(int x, int y) {
-  if (!ClipArea().contains(x, y)) return;
-  auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
-  line[x] = Rop(Pen().Mode(), ToQRgb(Pen().Color()), line[x]);
+  if (!pixels_.Contains(x, y)) return;
+  QRgb& pixel = pixels_.At(x, y);
+  pixel = Rop(Pen().Mode(), ToQRgb(Pen().Color()), pixel);
 }
 
 // Advances the pen's style pattern by one pixel; answers whether it is on.
@@ -224,8 +111,19 @@ bool QtChartCanvas::PatternOn() {
   return true;
 }
 
-// Bresenham from (x0, y0) towards (x1, y1), the end pixel left out.
+// Bresenham from (x0, y0) towards (x1, y1), the end pixel left out. A
+// solid copy pen writes its colour: straight lines as one clipped span,
+// others pixel by pixel against the clip found once.
 void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
+  if (Pen().Style() == psSolid && Pen().Mode() == pmCopy) {
+    const QRgb color = ToQRgb(Pen().Color());
+    if (x0 == x1 || y0 == y1) {
+      StraightSpan(x0, y0, x1, y1, color);
+    } else {
+      SolidLine(x0, y0, x1, y1, color);
+    }
+    return;
+  }
   int dx = std::abs(x1 - x0);
   int dy = std::abs(y1 - y0);
   int sx = x0 < x1 ? 1 : -1;
@@ -233,9 +131,75 @@ void QtChartCanvas::OnePixelLine(int x0, int y0, int x1, int y1) {
   int err = dx - dy;
   int x = x0;
   int y = y0;
+  // The pen's style pattern walked run by run, and its raster operation,
+  // both found once for the line.
+  const std::span<const int> pattern = PatternOf(Pen().Style());
+  std::size_t run = 0;
+  int left = 0;
+  if (!pattern.empty()) {
+    int period = 0;
+    for (int length : pattern) period += length;
+    left = patternStep_ % period;
+    while (left >= pattern[run]) left -= pattern[run++];
+    left = pattern[run] - left;  // pixels still to come in this run
+  }
+  const TPenMode mode = Pen().Mode();
+  const QRgb color = ToQRgb(Pen().Color());
+  const PixelTarget& t = pixels_;
   while (x != x1 || y != y1) {
-    if (PatternOn()) Plot(x, y);
+    const bool on = pattern.empty() || run % 2 == 0;
+    if (on && t.Contains(x, y)) t.At(x, y) = Rop(mode, color, t.At(x, y));
+    if (!pattern.empty() && --left == 0) {
+      run = (run + 1) % pattern.size();
+      left = pattern[run];
+    }
+    ++patternStep_;
     int e2 = 2 * err;
+    if (e2 > -dy) {
+      err -= dy;
+      x += sx;
+    }
+    if (e2 < dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void QtChartCanvas::StraightSpan(int x0, int y0, int x1, int y1, QRgb color) {
+  const PixelTarget& t = pixels_;
+  if (x0 == x1) {
+    if (x0 < t.left || x0 > t.right || y0 == y1) return;
+    int from = y1 > y0 ? y0 : y1 + 1;  // the end pixel y1 is left out
+    int to = y1 > y0 ? y1 - 1 : y0;
+    from = std::max(from, t.top);
+    to = std::min(to, t.bottom);
+    QRgb* pixel = t.bits + static_cast<qsizetype>(from) * t.stride + x0;
+    for (int y = from; y <= to; ++y, pixel += t.stride) *pixel = color;
+    return;
+  }
+  if (y0 < t.top || y0 > t.bottom) return;
+  int from = std::max(x1 > x0 ? x0 : x1 + 1, t.left);
+  int to = std::min(x1 > x0 ? x1 - 1 : x0, t.right);
+  if (from <= to)
+    std::fill_n(t.bits + static_cast<qsizetype>(y0) * t.stride + from, to - from + 1, color);
+}
+
+void QtChartCanvas::SolidLine(int x0, int y0, int x1, int y1, QRgb color) {
+  const PixelTarget& t = pixels_;
+  if (std::max(x0, x1) < t.left || std::min(x0, x1) > t.right || std::max(y0, y1) < t.top ||
+      std::min(y0, y1) > t.bottom)
+    return;
+  const int dx = std::abs(x1 - x0);
+  const int dy = std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1;
+  const int sy = y0 < y1 ? 1 : -1;
+  int err = dx - dy;
+  int x = x0;
+  int y = y0;
+  while (x != x1 || y != y1) {
+    if (t.Contains(x, y)) t.At(x, y) = color;
+    const int e2 = 2 * err;
     if (e2 > -dy) {
       err -= dy;
       x += sx;
@@ -268,11 +232,14 @@ void QtChartCanvas::DoLineTo(int x, int y) {
 }
 
 void QtChartCanvas::FillPixels(const QRect& area, QRgb color) {
-  QRect r = area.intersected(ClipArea());
-  for (int y = r.top(); y <= r.bottom(); ++y) {
-    auto* line = reinterpret_cast<QRgb*>(target_->scanLine(y));
-    for (int x = r.left(); x <= r.right(); ++x) line[x] = color;
-  }
+  const PixelTarget& t = pixels_;
+  const int left = std::max(area.left(), t.left);
+  const int right = std::min(area.right(), t.right);
+  if (left > right) return;
+  const int top = std::max(area.top(), t.top);
+  const int bottom = std::min(area.bottom(), t.bottom);
+  for (int y = top; y <= bottom; ++y)
+    std::fill_n(t.bits + static_cast<qsizetype>(y) * t.stride + left, right - left + 1, color);
 }
 
 void QtChartCanvas::DoFillRect(const TRect& r) {
@@ -334,7 +301,7 @@ void QtChartCanvas::DoEllipse(int x0, int y0, int x1, int y1) {
 
 void QtChartCanvas::WithPainter(const std::function<void(QPainter&)>& draw, bool usePen,
                                 bool useBrush) {
-  QPainter p(target_);
+  QPainter& p = Painter();
   p.setRenderHint(QPainter::Antialiasing, false);
   p.setClipRect(ClipArea());
   if (usePen && Pen().Style() != psClear) {
@@ -351,14 +318,14 @@ void QtChartCanvas::WithPainter(const std::function<void(QPainter&)>& draw, bool
   }
   p.setCompositionMode(CompositionOf(Pen().Mode()));
   draw(p);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
   if (!target_ || text.empty()) return;
-  QFont font = QtFont(Font());
-  QFontMetrics metrics(font);
-  QString qtext = QString::fromStdString(text);
-  int width = metrics.horizontalAdvance(qtext);
+  QtFontCache::Entry& cached = fonts_.Get(Font());
+  const QFontMetrics& metrics = cached.metrics;
+  int width = fonts_.TextWidth(Font(), text);
   unsigned align = TextAlign();
   if ((align & kTextAlignHorizontalMask) == kTextAlignCenter)
     x -= width / 2;
@@ -368,21 +335,22 @@ void QtChartCanvas::DoTextOut(int x, int y, const std::string& text) {
     y -= metrics.ascent();
   else if ((align & kTextAlignVerticalMask) == kTextAlignBottom)
     y -= metrics.height();
-  QPainter p(target_);
+  QPainter& p = Painter();
   p.setClipRect(ClipArea());
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   if (BackgroundMode() == kBackModeOpaque)
     p.fillRect(QRect(x, y, width, metrics.height()), QColor(ToQRgb(BackgroundColor())));
-  p.setFont(font);
+  p.setFont(cached.font);
   p.setPen(QColor(ToQRgb(Font().Color())));
-  p.drawText(QPoint(x, y + metrics.ascent()), qtext);
+  p.drawStaticText(QPoint(x, y), fonts_.Layout(cached, text));
 }
 
 int QtChartCanvas::DoTextWidth(const std::string& text) const {
-  return QFontMetrics(QtFont(Font())).horizontalAdvance(QString::fromStdString(text));
+  return fonts_.TextWidth(Font(), text);
 }
 
 int QtChartCanvas::DoTextHeight(const std::string&) const {
-  return QFontMetrics(QtFont(Font())).height();
+  return fonts_.Get(Font()).metrics.height();
 }
 
 }  // namespace kolva::chart::qt

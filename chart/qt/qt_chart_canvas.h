@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "chart/chart_canvas3d.h"
+#include "chart/qt/qt_font_cache.h"
 
 namespace kolva::chart::qt {
 
@@ -20,6 +21,19 @@ namespace kolva::chart::qt {
 // The copy to the window goes through the painter the host gives for the
 // paint. Without buffering there is no image to draw into, so nothing is
 // drawn (the chart always buffers).
+// The pixels of the image drawn into and the clip, inclusive, found once
+// whenever the image or the clip changes.
+struct PixelTarget {
+  QRgb* bits = nullptr;
+  qsizetype stride = 0;  // pixels per scan line
+  int left = 0;
+  int top = 0;
+  int right = -1;
+  int bottom = -1;
+  bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+  QRgb& At(int x, int y) const { return bits[static_cast<qsizetype>(y) * stride + x]; }
+};
+
 class QtChartCanvas : public TChartCanvas3D {
  public:
   // The window's painter for the current paint (nullptr outside a paint).
@@ -52,11 +66,19 @@ class QtChartCanvas : public TChartCanvas3D {
   void Plot(int x, int y);
   bool PatternOn();
   void OnePixelLine(int x0, int y0, int x1, int y1);
+  void StraightSpan(int x0, int y0, int x1, int y1, QRgb color);
+  void SolidLine(int x0, int y0, int x1, int y1, QRgb color);
+  QPainter& Painter();
+  void EndPainter();
+  void UpdatePixels();
   void FillPixels(const QRect& area, QRgb color);
   void WithPainter(const std::function<void(QPainter&)>& draw, bool usePen, bool useBrush);
   QRect ClipArea() const;
 
   QImage buffer_;
+  QPainter painter_;
+  PixelTarget pixels_;
+  mutable QtFontCache fonts_;
   QImage* target_ = nullptr;
   QPainter* window_ = nullptr;
   QRect clip_;

@@ -314,6 +314,20 @@ TEST_F(AxisDrawTest, TitleIsCentredOnThePlotAtItsBand) {
   EXPECT_EQ(label->font.Color(), clBlack);  // labels back in LabelsFont
 }
 
+// The labels of a titled vertical axis sit half the labels font's height
+// above their value, whatever the title font's height.
+TEST_F(AxisDrawTest, TitledVerticalAxisPlacesLabelsByTheLabelsFont) {
+  host.canvas.heightFromFont = true;
+  host.series[AxisSide::kLeft] = {{2, 0.0, 10.0, false, false}};
+  left.Title().SetCaption("mV");
+  left.Title().Font().SetHeight(-30);
+  left.LabelsFont().SetHeight(-10);
+  LayOutAndDraw(left, {10, 20, 410, 350});
+  const RecordingCanvas::Op* label = host.canvas.FindText("5");
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->args[1], left.ValueToPixel(5.0) - 5);
+}
+
 TEST_F(AxisDrawTest, TicksGoWithLabelsUnlessTickOnLabelsOnlyIsClear) {
   host.series[AxisSide::kBottom] = {{2, 0.0, 10.0, false, false}};
   bottom.SetLabels(false);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdlib>
 #include <span>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ class RecordingCanvas : public TChartCanvas3D {
     return it == ops.end() ? nullptr : &*it;
   }
   void Clear() { ops.clear(); }
+  // When set, a text is as high as its font's pixel height instead.
+  bool heightFromFont = false;
 
  protected:
   void DoMoveTo(int x, int y) override { Record("MoveTo", {x, y}); }
@@ -78,7 +81,9 @@ class RecordingCanvas : public TChartCanvas3D {
   int DoTextWidth(const std::string& text) const override {
     return kCharWidth * static_cast<int>(text.size());
   }
-  int DoTextHeight(const std::string&) const override { return kTextHeight; }
+  int DoTextHeight(const std::string&) const override {
+    return heightFromFont ? std::abs(Font().Height()) : kTextHeight;
+  }
   void DoClipToRect(const TRect& r) override { Record("Clip", {r.Left, r.Top, r.Right, r.Bottom}); }
   int DeviceWidth() const override { return kDeviceWidth; }
   int DeviceHeight() const override { return kDeviceHeight; }

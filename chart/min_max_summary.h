@@ -1,0 +1,205 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "chart/pod_array.h"
+
+namespace kolva::chart {
+
+// The smallest and largest of a run of values.
+struct MinMax {
+  double min = 0.0;
+  double max = 0.0;
+};
+
+// A min/max summary of a list of doubles in levels: level 0 holds one entry
+// per 64 values, each higher level one entry per 16 entries below it, so a
+// range query reads at most 63 values at each end and 15 entries at each
+// end of every level above. Appending updates one entry per level (amortised
+// constant time); a change inside the list rebuilds the entries it touches.
+// NaN values make the entries that hold them meaningless: callers that care
+// keep count of NaNs themselves. Memory: about 0.27 bytes per value.
+class MinMaxSummary {
+ public:
+  static constexpr int kLevels = 5;
+  static constexpr std::size_t kBaseShift = 6;  // 64 values per level-0 entry
+  static constexpr std::size_t kFanShift = 4;   // 16 entries per higher entry
+
+  // Shift from a value index to the index of its entry at `level`.
+  static constexpr std::size_t ShiftOf(int level) {
+    return kBaseShift + kFanShift * static_cast<std::size_t>(level);
+  }
+
+  // The value at index `count - 1` was just appended.
+  void Append(double v, std::size_t count) {
+    const std::size_t i = count - 1;
+    for (int level = 0; level < kLevels; ++level) {
+      PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+      const std::size_t shift = ShiftOf(level);
+      if ((i & ((std::size_t{1} << shift) - 1)) == 0) {
+        entries.push_back(MinMax{v, v});
+        continue;
+      }
+      MinMax& m = entries[i >> shift];
+      if (v < m.min) m.min = v;
+      if (v > m.max) m.max = v;
+    }
+  }
+
+  // Rebuilds every entry that covers an index from `from` on, after the
+  // values from `from` to the end changed (an insert or a delete shifts
+  // them all; a change touches one). `values` is the whole list.
+  template <typename Values>
+  void RebuildFrom(const Values& values, std::size_t from, std::size_t count) {
+    for (int level = 0; level < kLevels; ++level) {
+      PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+      const std::size_t shift = ShiftOf(level);
+      const std::size_t keep = from >> shift;
+      while (entries.size() > keep) entries.erase(entries.size() - 1);
+    }
+    for (std::size_t i = from & ~((std::size_t{1} << ShiftOf(kLevels - 1)) - 1); i < count; ++i) {
+      // Entries before `from` at each level are kept; only those from the
+      // level's first touched entry on are appended again.
+      for (int level = 0; level < kLevels; ++level) {
+        PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+        const std::size_t shift = ShiftOf(level);
+        if ((i >> shift) < (from >> shift)) continue;
+        const double v = values[i];
+        if ((i >> shift) == entries.size()) {
+          entries.push_back(MinMax{v, v});
+          continue;
+        }
+        MinMax& m = entries[i >> shift];
+        if (v < m.min) m.min = v;
+        if (v > m.max) m.max = v;
+      }
+    }
+  }
+
+  // Recomputes the entries over the one index `at` after its value changed:
+  // level 0 from the values, each level above from the 16 entries below.
+  template <typename Values>
+  void Refresh(const Values& values, std::size_t at, std::size_t count) {
+    const std::size_t begin = (at >> kBaseShift) << kBaseShift;
+    const std::size_t end = std::min(count, begin + (std::size_t{1} << kBaseShift));
+    levels_[0][at >> kBaseShift] = Scan(values, begin, end - 1);
+    for (int level = 1; level < kLevels; ++level) {
+      const PodArray<MinMax>& below = levels_[static_cast<std::size_t>(level - 1)];
+      const std::size_t first = (at >> ShiftOf(level)) << kFanShift;
+      const std::size_t last = std::min(below.size(), first + (std::size_t{1} << kFanShift)) - 1;
+      MinMax m = below[first];
+      for (std::size_t e = first + 1; e <= last; ++e) {
+        m.min = std::min(m.min, below[e].min);
+        m.max = std::max(m.max, below[e].max);
+      }
+      levels_[static_cast<std::size_t>(level)][at >> ShiftOf(level)] = m;
+    }
+  }
+
+  void Release() {
+    for (PodArray<MinMax>& entries : levels_) entries.Release();
+  }
+
+  // Minimum and maximum of values[first .. last] (first <= last < count).
+  template <typename Values>
+  MinMax Query(const Values& values, std::size_t first, std::size_t last) const {
+    // A range inside one level-0 entry's width is read directly.
+    if (last - first < (std::size_t{1} << kBaseShift)) return Scan(values, first, last);
+    MinMax result{values[first], values[first]};
+    QueryLevel(values, first, last + 1, kLevels - 1, result);
+    return result;
+  }
+
+  // The largest index in first .. last whose value fails `inside`, or -1
+  // when every value passes. `inside` must hold on an interval of values
+  // (a value between two passing values passes), so an entry whose minimum
+  // and maximum pass holds only passing values.
+  template <typename Values, typename Inside>
+  long long LastOutside(const Values& values, std::size_t first, std::size_t last,
+                        const Inside& inside) const {
+    return LastOutside(values, first, last, inside, kLevels - 1);
+  }
+
+  std::size_t StorageBytes() const {
+    std::size_t bytes = 0;
+    for (const PodArray<MinMax>& entries : levels_) bytes += entries.StorageBytes();
+    return bytes;
+  }
+
+ private:
+  template <typename Values>
+  static MinMax Scan(const Values& values, std::size_t first, std::size_t last) {
+    MinMax m{values[first], values[first]};
+    for (std::size_t i = first + 1; i <= last; ++i) {
+      const double v = values[i];
+      if (v < m.min) m.min = v;
+      if (v > m.max) m.max = v;
+    }
+    return m;
+  }
+
+  // Folds values[begin .. end) into `result`, using entries of `level` and
+  // below for the whole entries inside the range.
+  template <typename Values>
+  void QueryLevel(const Values& values, std::size_t begin, std::size_t end, int level,
+                  MinMax& result) const {
+    if (level < 0) {
+      for (std::size_t i = begin; i < end; ++i) {
+        const double v = values[i];
+        if (v < result.min) result.min = v;
+        if (v > result.max) result.max = v;
+      }
+      return;
+    }
+    const std::size_t shift = ShiftOf(level);
+    const std::size_t size = std::size_t{1} << shift;
+    const std::size_t innerBegin = (begin + size - 1) >> shift;
+    const std::size_t innerEnd = end >> shift;
+    if (innerBegin >= innerEnd) {
+      QueryLevel(values, begin, end, level - 1, result);
+      return;
+    }
+    QueryLevel(values, begin, innerBegin << shift, level - 1, result);
+    const PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+    for (std::size_t e = innerBegin; e < innerEnd; ++e) {
+      if (entries[e].min < result.min) result.min = entries[e].min;
+      if (entries[e].max > result.max) result.max = entries[e].max;
+    }
+    QueryLevel(values, innerEnd << shift, end, level - 1, result);
+  }
+
+  // LastOutside restricted to entries of `level` and below.
+  template <typename Values, typename Inside>
+  long long LastOutside(const Values& values, std::size_t first, std::size_t last,
+                        const Inside& inside, int level) const {
+    std::size_t end = last + 1;
+    while (end > first) {
+      if (level < 0) {
+        if (!inside(values[end - 1])) return static_cast<long long>(end - 1);
+        --end;
+        continue;
+      }
+      const std::size_t shift = ShiftOf(level);
+      const std::size_t size = std::size_t{1} << shift;
+      const std::size_t begin = std::max(first, ((end - 1) >> shift) << shift);
+      if (begin == ((end - 1) >> shift) << shift && end - begin == size) {
+        const MinMax& m = levels_[static_cast<std::size_t>(level)][(end - 1) >> shift];
+        if (inside(m.min) && inside(m.max)) {
+          end = begin;
+          continue;
+        }
+      }
+      const long long found = LastOutside(values, begin, end - 1, inside, level - 1);
+      if (found >= 0) return found;
+      end = begin;
+    }
+    return -1;
+  }
+
+  std::array<PodArray<MinMax>, kLevels> levels_;
+};
+
+}  // namespace kolva::chart
