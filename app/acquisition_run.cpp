@@ -28,7 +28,7 @@ void AcquisitionRun::Button3Click() {
   controls_.SetLiveReadout(false);  // not restarted at the end
   RunSettings settings = SettingsOf(controls_);
   CheckTexts(settings);
-  if (settings.chartResults) PrepareChart();
+  if (settings.chartResults) PrepareChart(settings.resultsFileName);
   controls_.SetRunButton(kWritingCaption, false);
   stageShown_ = RunStage::kWriting;
   readingsTaken_ = 0;
@@ -51,9 +51,9 @@ void AcquisitionRun::CheckTexts(const RunSettings& settings) const {
 
 // A new run starts with the axes as stored: a zoom or pan left from the last
 // run is undone before the series are emptied.
-void AcquisitionRun::PrepareChart() {
+void AcquisitionRun::PrepareChart(const std::string& resultsFileName) {
   if (chart_ == nullptr) return;
-  chart_->Show();
+  chart_->Show(resultsFileName);
   chart_->RestoreAxes();
   chart_->ClearPoints(0);
   chart_->ClearPoints(1);

@@ -72,7 +72,7 @@ class AcquisitionRun {
 
  private:
   void CheckTexts(const RunSettings& settings) const;
-  void PrepareChart();
+  void PrepareChart(const std::string& resultsFileName);
   void ShowStages();
   void TakeReadings();
   void Complete();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kolva::app {
 
@@ -18,7 +19,9 @@ class ResultsChart {
   static constexpr std::uint32_t kInput2Color = 0xFFFFFF;  // white
 
   virtual ~ResultsChart() = default;
-  virtual void Show() = 0;
+  // Shows the window for a run into the results file named (the file
+  // system's bytes), which names the window's saved picture.
+  virtual void Show(const std::string& resultsFileName) = 0;
   // Undoes a zoom or pan still in force; nothing when there is none.
   virtual void RestoreAxes() = 0;
   virtual void ClearPoints(int series) = 0;

@@ -64,7 +64,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
 
 RecordingEnd RunRecording(const RecordingParts& parts) {
   if (parts.chart != nullptr) {
-    parts.chart->Show();
+    parts.chart->Show(parts.panel.ResultsFileName());
     parts.chart->RestoreAxes();
     parts.chart->ClearPoints(0);
     parts.chart->ClearPoints(1);

@@ -112,6 +112,7 @@ TEST_F(ResultsFileTest, ExistingFileIsTruncatedAfterTheChartIsCleared) {
 
   EXPECT_EQ(chart.calls,
             (std::vector<std::string>{"Show", "RestoreAxes", "ClearPoints 0", "ClearPoints 1"}));
+  EXPECT_EQ(chart.shownFor, controls.resultsFileName);  // names the saved picture
   ASSERT_EQ(fileAtCall.size(), 4u);
   for (const std::string& content : fileAtCall) EXPECT_EQ(content.substr(0, stale.size()), stale);
   EXPECT_EQ(ReadWholeFile(resultsPath), FileLines(HeaderLines("3/7/26", "23:59:59", "0.001", "1")));

@@ -22,10 +22,14 @@ class FakeResultsChart : public ResultsChart {
 
   std::vector<std::string> calls;  // "Show", "ClearPoints 0", "AddPoint 1", ...
   std::vector<Point> points;
+  std::string shownFor;  // the results file name the last Show gave
   // Runs after each call is noted.
   std::function<void(const std::string& call)> onCall;
 
-  void Show() override { Note("Show"); }
+  void Show(const std::string& resultsFileName) override {
+    shownFor = resultsFileName;
+    Note("Show");
+  }
   void RestoreAxes() override { Note("RestoreAxes"); }
   void ClearPoints(int series) override { Note("ClearPoints " + std::to_string(series)); }
   void AddPoint(int series, long double x, float y, std::uint32_t color) override {

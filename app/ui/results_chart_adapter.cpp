@@ -5,7 +5,8 @@
 
 namespace kolva::ui {
 
-void ResultsChartAdapter::Show() {
+void ResultsChartAdapter::Show(const std::string& resultsFileName) {
+  form_.SetResultsFileName(QString::fromStdString(resultsFileName));
   if (form_.isVisible()) {
     form_.raise();
   } else {

@@ -22,8 +22,9 @@ class ResultsChartAdapter : public app::ResultsChart {
  public:
   explicit ResultsChartAdapter(wykres::TForm2& form) : form_(form) {}
 
-  // Shows the window and brings it to the front.
-  void Show() override;
+  // Shows the window and brings it to the front; its saved picture is
+  // named after the results file.
+  void Show(const std::string& resultsFileName) override;
   // Undoes the chart's zoom or pan, if any, as the operator's unzoom does.
   void RestoreAxes() override;
   void ClearPoints(int series) override;

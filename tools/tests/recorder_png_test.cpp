@@ -44,7 +44,7 @@ TEST_P(RecorderPngTest, PictureEqualsTheChartWindowsForTheSamePoints) {
   // both series emptied, then both points of each reading in order.
   wykres::TForm2 form;
   ui::ResultsChartAdapter chart(form);
-  chart.Show();
+  chart.Show("out.txt");
   chart.RestoreAxes();
   chart.ClearPoints(0);
   chart.ClearPoints(1);

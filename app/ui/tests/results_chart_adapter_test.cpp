@@ -68,10 +68,11 @@ TEST_F(ResultsChartAdapterTest, SeriesZeroAndOneAreSeries1AndSeries2InListOrder)
   EXPECT_EQ(form.Series2().PointColor(0), 0xFFFFFFu);
 }
 
-TEST_F(ResultsChartAdapterTest, ShowMakesTheWindowVisible) {
+TEST_F(ResultsChartAdapterTest, ShowMakesTheWindowVisibleAndNamesItsPictureAfterTheResults) {
   ASSERT_FALSE(form.isVisible());
-  adapter.Show();
+  adapter.Show("pomiary_\xc5\xbc\xc3\xb3\xc5\x82w/r\xc3\xa9.txt");  // UTF-8 bytes
   EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.DefaultPictureName(), QString::fromUtf8("r\xc3\xa9.png"));
 }
 
 TEST_F(ResultsChartAdapterTest, RestoreAxesUndoesAZoomAndLeavesStoredAxesAlone) {
