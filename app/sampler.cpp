@@ -50,11 +50,6 @@ void NoteNotRealtime(const std::string& why) {
   });
 }
 
-void SleepTicks(std::int64_t ticks) {
-  const std::int64_t nanoseconds = ticks * 1'000'000'000 / platform::Clock::kCounterTicksPerSecond;
-  std::this_thread::sleep_for(std::chrono::nanoseconds(nanoseconds));
-}
-
 }  // namespace
 
 // The run's side of the sampler: the card's ports and the stop key as the
@@ -86,7 +81,11 @@ class Sampler::Worker : public RunEvents, public platform::PortBus, public platf
     // A real-time thread that never sleeps is throttled by the system (for
     // tens of milliseconds each second): it sleeps for half of the time left
     // to its next deadline instead, and wakes well within a period.
-    if (why.empty()) context.idle = [](std::int64_t ticksLeft) { SleepTicks(ticksLeft / 2); };
+    if (why.empty()) {
+      context.idle = [&clock = owner_.clock_](std::int64_t ticksLeft) {
+        clock.Sleep(ticksLeft / 2);
+      };
+    }
     RunAcquisition(std::move(context));
     platform::RealtimeThread::Leave();
     owner_.lastInput1_ = card_.Input1Value;

@@ -3,6 +3,9 @@
 
 #include <time.h>
 
+#include <chrono>
+#include <thread>
+
 namespace kolva::platform {
 
 std::int64_t CounterTicksFor(std::int64_t seconds, std::int64_t nanoseconds) {
@@ -24,6 +27,12 @@ std::uint32_t SystemClock::GetTickCount() {
   const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
                            static_cast<std::uint64_t>(now.tv_nsec) / 1'000'000u;
   return static_cast<std::uint32_t>(ms);  // wraps modulo 2^32, as the tick count does
+}
+
+void Clock::Sleep(std::int64_t ticks) {
+  if (ticks <= 0) return;
+  std::this_thread::sleep_for(
+      std::chrono::nanoseconds(ticks * 1'000'000'000 / kCounterTicksPerSecond));
 }
 
 }  // namespace kolva::platform

@@ -17,6 +17,10 @@ class Clock {
   virtual std::int64_t QueryPerformanceCounter() = 0;
   // Milliseconds since an arbitrary start, wrapping modulo 2^32.
   virtual std::uint32_t GetTickCount() = 0;
+  // Gives the processor up for about `ticks` counter ticks (nothing when not
+  // positive). A fake clock, whose time only moves as it is read, returns
+  // at once.
+  virtual void Sleep(std::int64_t ticks);
 };
 
 // Both readings from the system's monotonic clock.

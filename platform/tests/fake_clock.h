@@ -43,6 +43,10 @@ class FakeClock : public Clock {
     return now;
   }
 
+  // The counter moves only as it is read: a sleep is counted, not waited.
+  void Sleep(std::int64_t ticks) override { sleptTicks += ticks; }
+  std::int64_t sleptTicks = 0;
+
   void AdvanceSeconds(double seconds) {
     counter += static_cast<std::int64_t>(seconds * kCounterTicksPerSecond);
   }
