@@ -46,7 +46,7 @@ expect "Section is science" [ "$(field Section)" = science ]
 expect "Maintainer is set" [ -n "$(field Maintainer)" ]
 expect "Description has a summary and a long text" [ "$(field Description | wc -l)" -ge 3 ]
 depends=$(field Depends | sed 's/ ([^)]*)//g; s/, */\n/g')
-for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libcap2 libcap2-bin libstdc++6; do
+for lib in libc6 libqt6widgets6 libqt6gui6 libqt6core6 libcap2 libcap2-bin fonts-liberation libstdc++6; do
   expect "Depends names $lib" grep -qxF "$lib" <<<"$depends"
 done
 

@@ -38,9 +38,11 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # kolva_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# Library dependencies come from the binaries; setcap is what postinst needs.
+# Library dependencies come from the binaries.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin")
+# setcap for the capability step; the Arial-width face the windows were laid
+# out with, without which captions and the chart title are cut off.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcap2-bin, fonts-liberation")
 
 # No postrm: the package keeps no state outside its files, and a postrm
 # would leave it in dpkg's config-files state after `dpkg -r` until a purge.
