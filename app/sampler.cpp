@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/sampler.h"
 
+#include "app/startup.h"
+
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -62,12 +64,7 @@ class Sampler::Worker : public RunEvents, public platform::PortBus, public platf
         card_(*this, owner.clock_, *this, controls_),
         statusPort_(static_cast<std::uint16_t>(calibrated.BaseAddress + Card::kStatusPort)) {
     card_.BaseAddress = calibrated.BaseAddress;
-    card_.ZeroCorrection1 = calibrated.ZeroCorrection1;
-    card_.ZeroCorrection2 = calibrated.ZeroCorrection2;
-    card_.Gain2Low = calibrated.Gain2Low;
-    card_.Gain2High = calibrated.Gain2High;
-    card_.ScaleLow = calibrated.ScaleLow;
-    card_.ScaleHigh = calibrated.ScaleHigh;
+    ApplyCorrections(CorrectionsOf(calibrated), card_);
     card_.Input1Value = calibrated.Input1Value;
     card_.Input2Value = calibrated.Input2Value;
   }

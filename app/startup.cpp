@@ -10,20 +10,6 @@ namespace {
 // The probe program has this long to leave bar.txt behind.
 constexpr std::uint32_t kProbeDelayMs = 1800;
 
-Corrections CorrectionsOf(const Card& card) {
-  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
-          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
-}
-
-void Apply(const Corrections& corrections, Card& card) {
-  card.ZeroCorrection1 = corrections.ZeroCorrection1;
-  card.ZeroCorrection2 = corrections.ZeroCorrection2;
-  card.Gain2Low = corrections.Gain2Low;
-  card.Gain2High = corrections.Gain2High;
-  card.ScaleLow = corrections.ScaleLow;
-  card.ScaleHigh = corrections.ScaleHigh;
-}
-
 // Reads korekcje.txt into the card; the values read before a failing line
 // stay in effect.
 void ReadCorrections(const std::string& path, Card& card) {
@@ -31,13 +17,27 @@ void ReadCorrections(const std::string& path, Card& card) {
   try {
     ReadKorekcjeFile(path, corrections);
   } catch (...) {
-    Apply(corrections, card);
+    ApplyCorrections(corrections, card);
     throw;
   }
-  Apply(corrections, card);
+  ApplyCorrections(corrections, card);
 }
 
 }  // namespace
+
+Corrections CorrectionsOf(const Card& card) {
+  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
+          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
+}
+
+void ApplyCorrections(const Corrections& corrections, Card& card) {
+  card.ZeroCorrection1 = corrections.ZeroCorrection1;
+  card.ZeroCorrection2 = corrections.ZeroCorrection2;
+  card.Gain2Low = corrections.Gain2Low;
+  card.Gain2High = corrections.Gain2High;
+  card.ScaleLow = corrections.ScaleLow;
+  card.ScaleHigh = corrections.ScaleHigh;
+}
 
 void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
                 const std::string& folder) {

@@ -27,15 +27,6 @@ auto Reading(const std::string& file, Step step) {
   }
 }
 
-void ApplyCorrections(const app::Corrections& c, app::Card& card) {
-  card.ZeroCorrection1 = c.ZeroCorrection1;
-  card.ZeroCorrection2 = c.ZeroCorrection2;
-  card.Gain2Low = c.Gain2Low;
-  card.Gain2High = c.Gain2High;
-  card.ScaleLow = c.ScaleLow;
-  card.ScaleHigh = c.ScaleHigh;
-}
-
 std::uint32_t RangeWord(bool high) {
   return high ? app::Card::kRangeHigh : app::Card::kRangeLow;
 }
@@ -51,7 +42,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   });
   app::Corrections corrections;
   Reading("korekcje.txt", [&] { app::ReadKorekcjeFile(folder + "korekcje.txt", corrections); });
-  ApplyCorrections(corrections, card);
+  app::ApplyCorrections(corrections, card);
   const bool wasHigh = panel.HighRange();
   panel.Override(options);
   // The run takes the length text as converted: a bad one from konfig.txt
