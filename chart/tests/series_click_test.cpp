@@ -44,7 +44,8 @@ class SeriesClick : public testing::ChartFixture {
       const TPoint p{onPanel(series.PixelX(i)), onPanel(series.PixelY(i))};
       for (int d = -4; d <= 4; ++d) out.push_back(TPoint{p.X + d, p.Y + (d * 7) % 3});
       if (i > 0)
-        out.push_back(TPoint{(p.X + series.PixelX(i - 1)) / 2, (p.Y + series.PixelY(i - 1)) / 2});
+        out.push_back(TPoint{(p.X + onPanel(series.PixelX(i - 1))) / 2,
+                             (p.Y + onPanel(series.PixelY(i - 1))) / 2});
     }
     std::uniform_int_distribution<int> x(-10, 490);
     std::uniform_int_distribution<int> y(-10, 320);
