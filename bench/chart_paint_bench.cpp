@@ -90,6 +90,40 @@ void BM_ChartWindowPaint(benchmark::State& state) {
   state.counters["points"] = static_cast<double>(2 * state.range(0));
 }
 
+// One mouse press's hit test on the painted chart window: Clicked on both
+// series at one of eight places across the plot's middle, in turn. Arg 1
+// picks the path: 0 the scan of every visible point (the test as it was),
+// 1 the test of the points near the mouse's x.
+void BM_PressHitTest(benchmark::State& state) {
+  App();
+  TForm2 form;
+  auto& widget = form.Chart1Widget();
+  widget.resize(TForm2::kClientWidth, TForm2::kClientHeight);
+  widget.SyncBounds();
+  Fill(form, static_cast<int>(state.range(0)));
+  QImage target(TForm2::kClientWidth, TForm2::kClientHeight, QImage::Format_RGB32);
+  QPainter painter(&target);
+  widget.render(&painter);
+  painter.end();
+  const auto& plot = form.Chart1().ChartRect;
+  const bool nearby = state.range(1) != 0;
+  int turn = 0;
+  int hits = 0;
+  for (auto _ : state) {
+    const int x = plot.Left + (plot.Right - plot.Left) * (1 + 2 * (turn++ % 8)) / 16;
+    const int y = (plot.Top + plot.Bottom) / 2;
+    for (const auto* series : {&form.Series1(), &form.Series2()}) {
+      const int hit = nearby ? series->Clicked(x, y) : series->ClickedByScan(x, y);
+      hits += hit >= 0;
+      benchmark::DoNotOptimize(hit);
+    }
+  }
+  state.counters["hits"] = hits;
+}
+BENCHMARK(BM_PressHitTest)
+    ->ArgsProduct({{1000000, 10000000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 BENCHMARK(BM_ChartWindowPaint)
     ->Arg(1000)
     ->Arg(10000)

@@ -2,6 +2,7 @@
 #include "chart/custom_series.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "chart/custom_axis_panel.h"
@@ -101,8 +102,10 @@ int EntryPixelY(const AxisMapping& vertical, double x0, double y0, double x1, do
 }
 
 bool IsOnSegment(TPoint p, TPoint a, TPoint b) {
-  const long long cross = static_cast<long long>(p.X - a.X) * (b.Y - a.Y) -
-                          static_cast<long long>(p.Y - a.Y) * (b.X - a.X);
+  // Differences in 64 bits: a pixel far off the plot saturates at the int
+  // limits, and their difference does not fit an int.
+  const auto d = [](int u, int v) { return static_cast<long long>(u) - v; };
+  const long long cross = d(p.X, a.X) * d(b.Y, a.Y) - d(p.Y, a.Y) * d(b.X, a.X);
   const long long extent = std::max(std::llabs(static_cast<long long>(b.X) - a.X),
                                     std::llabs(static_cast<long long>(b.Y) - a.Y));
   if (std::llabs(cross) >= extent) return false;
@@ -276,20 +279,73 @@ void TCustomSeries::LegendSymbol(int index, const TRect& rect) {
 }
 
 int TCustomSeries::Clicked(int x, int y) const {
+  int from = 0;
+  int to = 0;
+  if (!ClickRange(x, from, to)) return ClickedByScan(x, y);
+  return ClickedIn(x, y, from, to);
+}
+
+int TCustomSeries::ClickedByScan(int x, int y) const {
   if (ParentChart() == nullptr || FirstVisibleIndex() < 0) return -1;
-  const int last = std::min(LastVisibleIndex(), PointCount() - 1);
+  return ClickedIn(x, y, FirstVisibleIndex(), std::min(LastVisibleIndex(), PointCount() - 1));
+}
+
+int TCustomSeries::ClickedIn(int x, int y, int from, int to) const {
+  const int first = FirstVisibleIndex();
   TPoint previous;
-  for (int i = FirstVisibleIndex(); i <= last; ++i) {
+  if (from > first) previous = TPoint{PixelX(from - 1), PixelY(from - 1)};
+  for (int i = from; i <= to; ++i) {
     const TPoint p{PixelX(i), PixelY(i)};
-    if (pointer_.Visible() && std::abs(x - p.X) <= pointer_.HorizSize() &&
-        std::abs(y - p.Y) <= pointer_.VertSize())
+    if (pointer_.Visible() && std::llabs(static_cast<long long>(x) - p.X) <= pointer_.HorizSize() &&
+        std::llabs(static_cast<long long>(y) - p.Y) <= pointer_.VertSize())
       return i;
     if (p.X == x && p.Y == y) return i;
-    if (clickableLine_ && i > FirstVisibleIndex() && IsOnSegment(TPoint{x, y}, p, previous))
-      return i - 1;
+    if (clickableLine_ && i > first && IsOnSegment(TPoint{x, y}, p, previous)) return i - 1;
     previous = p;
   }
   return -1;
+}
+
+// A hit at pixel x needs a point within the pointer's half width of x (or
+// on x), or a segment whose ends lie on both sides of x. When every step
+// from value to pixel keeps order (finite range, non-zero extent, finite x
+// values), the pixels of ascending x values run one way, so those points
+// form one index range, found by binary search; the segments across x are
+// the ones entering and leaving it. The scan keeps index order, so the
+// first hit is the full scan's.
+bool TCustomSeries::ClickRange(int x, int& from, int& to) const {
+  const TCustomChartAxis* axis = GetHorizAxis();
+  if (ParentChart() == nullptr || axis == nullptr || FirstVisibleIndex() < 0) return false;
+  const int first = FirstVisibleIndex();
+  const int last = std::min(LastVisibleIndex(), PointCount() - 1);
+  if (last < first || !XValues().ReadAscending()) return false;
+  const AxisMapping m = axis->Mapping();
+  if (m.low == m.high || !std::isfinite(m.rangeMin) || !std::isfinite(m.rangeSpan) ||
+      !std::isfinite(XValue(first)) || !std::isfinite(XValue(last)))
+    return false;
+  const long long sign = PixelX(first) <= PixelX(last) ? 1 : -1;
+  const auto key = [&](int i) { return sign * PixelX(i); };
+  const long long reach = pointer_.Visible() ? std::max(pointer_.HorizSize(), 0) : 0;
+  const long long lo = sign * x - reach;
+  const long long hi = sign * x + reach;
+  // The first index from `start` whose key passes `beyond`, else last + 1.
+  const auto firstWhere = [&](int start, auto beyond) {
+    int end = last + 1;
+    while (start < end) {
+      const int mid = start + (end - start) / 2;
+      if (beyond(key(mid)))
+        end = mid;
+      else
+        start = mid + 1;
+    }
+    return start;
+  };
+  from = firstWhere(first, [&](long long k) { return k >= lo; });
+  const int past = firstWhere(from, [&](long long k) { return k > hi; });
+  // The point just past the range ends the segment leaving it.
+  to = std::min(past, last);
+  from = std::min(from, to);
+  return true;
 }
 
 bool TCustomSeries::MouseMove(TShiftState /*shift*/, int x, int y) {

@@ -148,8 +148,11 @@ class TCustomSeries : public TChartSeries {
   void LegendSymbol(int index, const TRect& rect) override;
 
   // The point under (x, y), or the point a segment under it starts from;
-  // -1 when none.
+  // -1 when none. With the x values ascending only the points near x are
+  // tested (found by binary search); the answer is ClickedByScan's.
   int Clicked(int x, int y) const;
+  // The same test over every visible point, first hit in index order.
+  int ClickedByScan(int x, int y) const;
 
   // The chart passes every mouse move outside a drag, and every release, to
   // each of its series, in list order and in client coordinates. A move
@@ -167,6 +170,13 @@ class TCustomSeries : public TChartSeries {
     RequestRepaint();
   }
   TCanvas3D& Canvas() const;
+  // The click test over the visible indices from .. to; the segment that
+  // ends at `from` counts when from is past the first visible index.
+  int ClickedIn(int x, int y, int from, int to) const;
+  // The visible indices whose points or segments can be hit at pixel x,
+  // when the x values are ascending and map monotonically; false when the
+  // whole visible range must be scanned.
+  bool ClickRange(int x, int& from, int& to) const;
   LineEntry EntryOf(int index) const;
   // The reduction (custom_series_reduced.cpp): false, drawing nothing,
   // when it cannot promise the every-segment picture.
