@@ -20,11 +20,11 @@ namespace {
 using testing::DataLineOf;
 using testing::FileLines;
 using testing::HeaderLines;
+using testing::kPeriod1ms;
 using testing::ReadWholeFile;
 using testing::RunFixture;
 namespace fs = std::filesystem;
 
-constexpr std::int64_t kPeriod1ms = 1193;      // Trunc(0.001 * 1193180)
 constexpr std::int64_t kPeriod100ms = 119318;  // Trunc(0.1 * 1193180)
 
 // n thousandths or tenths of a second as the time column writes them: the

@@ -27,6 +27,16 @@ namespace kolva::app::testing {
 
 namespace fs = std::filesystem;
 
+constexpr std::int64_t kPeriod1ms = 1193;  // Trunc(0.001 * 1193180)
+
+// The button's captions and enabled states through a whole run, in order.
+inline std::vector<std::pair<std::string, bool>> FullRunButtons() {
+  return {{"ZAPISUJE", false},
+          {"WAITING FOR TRIGGER", false},
+          {"RUNNING", false},
+          {"ACQUISITION START", true}};
+}
+
 // The panel, with every caption, enabled state and progress value a run
 // writes kept in order.
 class RecordingControls : public FakeControls {

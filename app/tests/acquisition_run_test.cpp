@@ -17,18 +17,11 @@ namespace {
 
 using testing::DataLineOf;
 using testing::FileLines;
+using testing::FullRunButtons;
 using testing::HeaderLines;
+using testing::kPeriod1ms;
 using testing::ReadWholeFile;
 using testing::RunFixture;
-
-constexpr std::int64_t kPeriod1ms = 1193;  // Trunc(0.001 * 1193180)
-
-std::vector<std::pair<std::string, bool>> FullRunButtons() {
-  return {{"ZAPISUJE", false},
-          {"WAITING FOR TRIGGER", false},
-          {"RUNNING", false},
-          {"ACQUISITION START", true}};
-}
 
 // --- the results file, byte for byte -------------------------------------
 
