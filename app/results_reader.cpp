@@ -12,6 +12,7 @@
 #include "app/checked_math.h"
 #include "app/text_file.h"
 #include "app/textconv.h"
+#include "app/textconv_digits.h"
 #include "platform/locale_settings.h"
 
 namespace kolva::app {
@@ -23,18 +24,8 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kMaxLineBytes = 4096;
 constexpr std::size_t kShownLineChars = 60;
 constexpr int kMaxFastDigits = 19;  // an integer of 19 digits is exact in extended
-constexpr int kMaxFastPower = 27;   // 10^27 is exact in extended
+constexpr int kMaxFastPower = textconv::kMaxExactPowerOfTen;
 constexpr int kHeaderLines = 11;
-
-constexpr auto kPowersOfTen = [] {
-  std::array<long double, kMaxFastPower + 1> powers{};
-  long double p = 1;
-  for (auto& power : powers) {
-    power = p;
-    p *= 10;
-  }
-  return powers;
-}();
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
@@ -83,7 +74,7 @@ bool ReadNumber(const char*& p, const char* end, long double& value) {
   if (digits > kMaxFastDigits || decimals > kMaxFastPower || digits == 0)
     return SlowNumber(std::string_view(start, p - start), value);
   const auto m = static_cast<long double>(mantissa);
-  value = decimals > 0 ? m / kPowersOfTen[decimals] : m;
+  value = decimals > 0 ? m / textconv::kPowersOfTen[decimals] : m;
   if (negative) value = -value;
   return true;
 }

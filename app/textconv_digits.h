@@ -1,7 +1,22 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <array>
+
 namespace kolva::app::textconv {
+
+// 10^0 ... 10^27: each is exact in extended (10^27 = 5^27 x 2^27), so one
+// multiplication or division by it rounds once.
+inline constexpr int kMaxExactPowerOfTen = 27;
+inline constexpr auto kPowersOfTen = [] {
+  std::array<long double, kMaxExactPowerOfTen + 1> powers{};
+  long double p = 1;
+  for (auto& power : powers) {
+    power = p;
+    p *= 10;
+  }
+  return powers;
+}();
 
 // The decimal digits of a finite value: |value| = 0.d1 d2 ... dn x 10^exponent
 // with d1 != 0, digits held as the characters '0'..'9'. Zero has count 0.

@@ -13,6 +13,7 @@
 
 #include "app/errors.h"
 #include "app/textconv.h"
+#include "app/textconv_digits.h"
 #include "platform/locale_settings.h"
 
 namespace kolva::app {
@@ -20,7 +21,7 @@ namespace {
 
 constexpr std::uint64_t kInt32Limit = std::uint64_t{1} << 31;  // |INT32_MIN|
 constexpr int kMaxFastDigits = 19;  // digits that fit a 64-bit integer exactly
-constexpr int kMaxFastPower = 27;   // 10^27 = 5^27 x 2^27 is exact in extended
+constexpr int kMaxFastPower = textconv::kMaxExactPowerOfTen;
 // Decimal exponents (of 0.d1d2... x 10^e) outside these bounds are beyond the
 // extended range: from 10^4933 on every value overflows, and below 10^-4951
 // every value is under half the smallest subnormal (about 3.6e-4951).
@@ -53,16 +54,6 @@ int HexDigit(char c) {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
-
-constexpr auto kPowersOfTen = [] {
-  std::array<long double, kMaxFastPower + 1> powers{};
-  long double p = 1;
-  for (auto& power : powers) {
-    power = p;
-    p *= 10;
-  }
-  return powers;
-}();
 
 // A decimal number as read: value = 0.d1d2...dn x 10^exponent, where the
 // digits are the significant ones (no leading or trailing zeros), taken from
@@ -104,7 +95,7 @@ bool FastValue(const DecimalText& d, long double& value) {
   std::uint64_t mantissa = 0;
   for (std::size_t i = 0; i < d.count; ++i) mantissa = mantissa * 10 + (d.Digit(i) - '0');
   const auto m = static_cast<long double>(mantissa);
-  value = power >= 0 ? m * kPowersOfTen[power] : m / kPowersOfTen[-power];
+  value = power >= 0 ? m * textconv::kPowersOfTen[power] : m / textconv::kPowersOfTen[-power];
   return true;
 }
 

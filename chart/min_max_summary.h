@@ -33,19 +33,24 @@ class MinMaxSummary {
     return kBaseShift + kFanShift * static_cast<std::size_t>(level);
   }
 
+  // Widens entry `entry` of a level by v; the entry just past the level's
+  // last one starts with v alone.
+  static void Include(PodArray<MinMax>& entries, std::size_t entry, double v) {
+    if (entry == entries.size()) {
+      entries.push_back(MinMax{v, v});
+      return;
+    }
+    MinMax& m = entries[entry];
+    if (v < m.min) m.min = v;
+    if (v > m.max) m.max = v;
+  }
+
   // The value at index `count - 1` was just appended.
   void Append(double v, std::size_t count) {
     const std::size_t i = count - 1;
     for (int level = 0; level < kLevels; ++level) {
       PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
-      const std::size_t shift = ShiftOf(level);
-      if ((i & ((std::size_t{1} << shift) - 1)) == 0) {
-        entries.push_back(MinMax{v, v});
-        continue;
-      }
-      MinMax& m = entries[i >> shift];
-      if (v < m.min) m.min = v;
-      if (v > m.max) m.max = v;
+      Include(entries, i >> ShiftOf(level), v);
     }
   }
 
@@ -67,14 +72,7 @@ class MinMaxSummary {
         PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
         const std::size_t shift = ShiftOf(level);
         if ((i >> shift) < (from >> shift)) continue;
-        const double v = values[i];
-        if ((i >> shift) == entries.size()) {
-          entries.push_back(MinMax{v, v});
-          continue;
-        }
-        MinMax& m = entries[i >> shift];
-        if (v < m.min) m.min = v;
-        if (v > m.max) m.max = v;
+        Include(entries, i >> shift, values[i]);
       }
     }
   }
