@@ -7,9 +7,10 @@
 
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
-#include "app/checked_math.h"
+#include "app/results_lines.h"
 #include "app/text_file.h"
 #include "app/textconv.h"
 #include "app/textconv_digits.h"
@@ -117,9 +118,14 @@ bool ParseResultsLine(std::string_view line, ResultsReading& reading) {
   if (!Separated(p, end) || !ReadNumber(p, end, time)) return false;
   SkipBlanks(p, end);
   if (p != end) return false;
+  // An input beyond the single range was never written by a run: the line
+  // does not read (rather than the overflow error, which names no line).
+  const auto input1 = static_cast<float>(in1);
+  const auto input2 = static_cast<float>(in2);
+  if (std::isinf(input1) || std::isinf(input2)) return false;
   reading.number = static_cast<std::uint32_t>(number);
-  reading.input1 = StoreSingle(in1);
-  reading.input2 = StoreSingle(in2);
+  reading.input1 = input1;
+  reading.input2 = input2;
   reading.time = time;
   return true;
 }
@@ -135,7 +141,7 @@ ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
     ::close(fd_);
     throw IoErrorFromErrno(EISDIR);
   }
-  buffer_.resize(kBlockBytes + kMaxLineBytes);
+  buffer_.resize(kBlockBytes + kMaxLineBytes + kPlainLinesSlack);
   try {
     ReadHeader();
   } catch (...) {
@@ -155,9 +161,10 @@ bool ResultsReader::Fill() {
     end_ -= begin_;
     begin_ = 0;
   }
+  linesEnd_ = 0;
   ssize_t got;
   do {
-    got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    got = ::read(fd_, buffer_.data() + end_, buffer_.size() - kPlainLinesSlack - end_);
   } while (got < 0 && errno == EINTR);
   if (got < 0) throw IoErrorFromErrno(errno);
   if (got == 0) eof_ = true;
@@ -242,19 +249,49 @@ void ResultsReader::ReadHeader() {
 
 bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
   if (done_) return false;
-  ResultsReading reading;
-  std::string_view line;
-  for (std::size_t n = 0; n < max; ++n) {
-    if (!NextLine(line)) {
-      done_ = true;
-      return false;
+  for (std::size_t n = 0; n < max;) {
+    if (begin_ >= linesEnd_) {
+      // No whole line buffered: one line the plain way, which reads more.
+      if (!ReadOneLine(out)) return false;
+      ++n;
+      const char* from = buffer_.data() + begin_;
+      const void* lf = ::memrchr(from, '\n', end_ - begin_);
+      linesEnd_ = lf == nullptr ? begin_ : static_cast<const char*>(lf) + 1 - buffer_.data();
+      continue;
     }
-    if (!ParseResultsLine(line, reading)) {
-      Fail("not a line of results: " + Quoted(line));
-      return false;
+    // Lines in the run's own form straight from the buffer, many bytes at a
+    // time; a line in any other form is read the plain way.
+    const std::size_t old = out.size();
+    out.resize(old + (max - n));
+    const char* from = buffer_.data() + begin_;
+    std::size_t got = 0;
+    const char* stop =
+        ReadPlainLines(from, buffer_.data() + linesEnd_, out.data() + old, max - n, got);
+    out.resize(old + got);
+    n += got;
+    lineNumber_ += got;
+    consumed_ += static_cast<std::size_t>(stop - from);
+    begin_ += static_cast<std::size_t>(stop - from);
+    if (n < max && begin_ < linesEnd_) {
+      if (!ReadOneLine(out)) return false;
+      ++n;
     }
-    out.push_back(reading);
   }
+  return true;
+}
+
+bool ResultsReader::ReadOneLine(std::vector<ResultsReading>& out) {
+  std::string_view line;
+  if (!NextLine(line)) {
+    done_ = true;
+    return false;
+  }
+  ResultsReading reading;
+  if (!ParseResultsLine(line, reading)) {
+    Fail("not a line of results: " + Quoted(line));
+    return false;
+  }
+  out.push_back(reading);
   return true;
 }
 

@@ -73,6 +73,9 @@ class ResultsReader {
  private:
   bool Fill();
   bool NextLine(std::string_view& line);
+  // Appends the next line's reading; false at the end or a line that does
+  // not read.
+  bool ReadOneLine(std::vector<ResultsReading>& out);
   void ReadHeader();
   void Fail(const std::string& why);
   // Why the header ended early, for the not-a-results-file message.
@@ -81,8 +84,9 @@ class ResultsReader {
   std::string name_;
   int fd_ = -1;
   std::vector<char> buffer_;
-  std::size_t begin_ = 0;  // first unread byte in buffer_
-  std::size_t end_ = 0;    // end of the bytes in buffer_
+  std::size_t begin_ = 0;     // first unread byte in buffer_
+  std::size_t end_ = 0;       // end of the bytes in buffer_
+  std::size_t linesEnd_ = 0;  // just past the last line feed in buffer_
   bool eof_ = false;
   bool done_ = false;
   std::uint64_t lineNumber_ = 0;  // of the last line taken, from 1

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/results_lines.h"
 #include "app/results_reader.h"
 #include "results_text.h"
 
@@ -33,6 +34,25 @@ void BM_ParseResultsLines(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 BENCHMARK(BM_ParseResultsLines)->Arg(1)->Arg(0)->ArgName("low");
+
+// The same lines through the reader's block path, many bytes at a time.
+void BM_ReadPlainLines(benchmark::State& state) {
+  std::string text;
+  kolva::bench::AppendResultsLines(text, 0, 100000, state.range(0) != 0);
+  const std::size_t size = text.size();
+  text.append(kolva::app::kPlainLinesSlack, '\0');
+  std::vector<kolva::app::ResultsReading> readings(100000);
+  for (auto _ : state) {
+    std::size_t count = 0;
+    const char* stop = kolva::app::ReadPlainLines(text.data(), text.data() + size, readings.data(),
+                                                  readings.size(), count);
+    if (stop != text.data() + size || count != readings.size())
+      state.SkipWithError("a line did not read");
+    benchmark::DoNotOptimize(readings.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+BENCHMARK(BM_ReadPlainLines)->Arg(1)->Arg(0)->ArgName("low");
 
 void BM_ReadResultsFile(benchmark::State& state) {
   const std::string path = (std::filesystem::temp_directory_path() /

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The text conversions over arbitrary text: the first byte picks the
 // conversion and the locale's decimal separator, the rest is the text (or a
-// pattern and, from its bytes, a value).
+// pattern and, from its bytes, a value; or results-file lines).
 #include <locale.h>
 #include <stdlib.h>
 
@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "app/errors.h"
+#include "app/results_lines.h"
 #include "app/textconv.h"
 #include "platform/locale_settings.h"
 
@@ -44,10 +45,36 @@ void CheckAgainstCLibrary(std::string_view text, long double value) {
   if (!(expected == value && std::signbit(expected) == std::signbit(value))) __builtin_trap();
 }
 
+// Lines read by the results reader's block path read the same through its
+// line path, bit for bit.
+void CheckResultsLines(std::string_view text) {
+  std::string block(text);
+  const std::size_t end = block.rfind('\n');
+  if (end == std::string::npos) return;
+  block.resize(end + 1 + kolva::app::kPlainLinesSlack, ' ');
+  const char* p = block.data();
+  const char* const stop = block.data() + end + 1;
+  while (p < stop) {
+    kolva::app::ResultsReading fast, plain;
+    std::size_t count = 0;
+    const char* next = kolva::app::ReadPlainLines(p, stop, &fast, 1, count);
+    if (count == 0) next = static_cast<const char*>(std::memchr(p, '\n', stop - p)) + 1;
+    std::string_view line(p, next - p - 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const bool read = kolva::app::ParseResultsLine(line, plain);
+    if (count == 1 &&
+        (!read || plain.number != fast.number || std::memcmp(&plain.input1, &fast.input1, 4) != 0 ||
+         std::memcmp(&plain.input2, &fast.input2, 4) != 0 ||
+         std::memcmp(&plain.time, &fast.time, 10) != 0))
+      __builtin_trap();
+    p = next;
+  }
+}
+
 void Convert(std::uint8_t choice, std::string_view text) {
   namespace app = kolva::app;
   const std::size_t half = text.size() / 2;
-  switch (choice % 6) {
+  switch (choice % 7) {
     case 0:
       app::ParseInt(text);
       break;
@@ -66,6 +93,9 @@ void Convert(std::uint8_t choice, std::string_view text) {
       break;
     case 4:
       app::FloatText(ValueFrom(text));
+      break;
+    case 5:
+      CheckResultsLines(text);
       break;
     default:
       app::DateTimePictureText(text, app::DateTime{2026, 12, 8, 23, 59, 58, 7});

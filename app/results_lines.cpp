@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+#include "app/results_lines.h"
+
+#include <emmintrin.h>
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "app/textconv_digits.h"
+
+namespace kolva::app {
+namespace {
+
+constexpr int kMaxDigits = 19;      // an integer of 19 digits is exact in extended
+constexpr int kMaxPartDigits = 16;  // before or after the separator
+constexpr int kMaxNumberDigits = 10;
+
+constexpr auto kPowersOfTenInt = [] {
+  std::array<std::uint64_t, kMaxPartDigits + 1> powers{};
+  powers[0] = 1;
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
+}();
+
+inline __attribute__((always_inline)) __m128i Load16(const char* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Bit i set where byte i of `bytes` is c.
+inline __attribute__((always_inline)) unsigned Matches(__m128i bytes, char c) {
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
+}
+
+// The first byte from p on that is not a blank. The block ends in a line
+// feed, so the search stops inside it.
+inline __attribute__((always_inline)) const char* SkipBlanks(const char* p) {
+  for (;;) {
+    const unsigned others = ~Matches(Load16(p), ' ') & 0xFFFFu;
+    if (others != 0) return p + __builtin_ctz(others);
+    p += 16;
+  }
+}
+
+// The value of the n digits at p (1 <= n <= 8), eight bytes at once: the
+// digits are moved to the top of the word, so the bytes below stand for
+// leading zeros, and pairs, quads and octets are combined in turn.
+inline __attribute__((always_inline)) std::uint64_t UpToEightDigits(const char* p, int n) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  v -= 0x3030303030303030u;
+  v <<= 8 * (8 - n);
+  v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
+  v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
+  return (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+}
+
+// The value of the n digits at p (0 <= n <= 16).
+inline __attribute__((always_inline)) std::uint64_t Digits(const char* p, int n) {
+  if (n == 0) return 0;
+  if (n <= 8) return UpToEightDigits(p, n);
+  return UpToEightDigits(p, n - 8) * 100000000u + UpToEightDigits(p + n - 8, 8);
+}
+
+// A field: its length up to the blank, CR or LF that ends it (16 or more:
+// not a plain field), and which of its bytes are digits.
+struct Field {
+  int length = 0;
+  unsigned digits = 0;
+};
+
+inline __attribute__((always_inline)) Field Scan(const char* p) {
+  const __m128i bytes = Load16(p);
+  const unsigned ends = Matches(bytes, ' ') | Matches(bytes, '\r') | Matches(bytes, '\n');
+  Field field;
+  field.length = ends == 0 ? 16 : __builtin_ctz(ends);
+  const __m128i value = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
+  const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(value, _mm_set1_epi8(9)), value);
+  field.digits = static_cast<unsigned>(_mm_movemask_epi8(digit)) & ((1u << field.length) - 1);
+  return field;
+}
+
+// The reading's number at p, digits only; null when it is not plain.
+inline __attribute__((always_inline)) const char* PlainCount(const char* p, std::uint32_t& number) {
+  const Field field = Scan(p);
+  if (field.length == 0 || field.length > kMaxNumberDigits ||
+      field.digits != (1u << field.length) - 1)
+    return nullptr;
+  const std::uint64_t value = Digits(p, field.length);
+  if (value > 0xFFFFFFFFu) return nullptr;
+  number = static_cast<std::uint32_t>(value);
+  return p + field.length;
+}
+
+// A number at p in the plain form; null when it is not plain. The value is
+// the integer of its digits divided once by a power of ten, as the general
+// line reader computes it.
+inline __attribute__((always_inline)) const char* PlainNumber(const char* p, long double& value) {
+  const Field field = Scan(p);
+  if (field.length >= 16) return nullptr;
+  const bool negative = *p == '-';
+  const int start = negative ? 1 : 0;
+  unsigned others = ((1u << field.length) - 1) & ~field.digits & ~static_cast<unsigned>(negative);
+  int separator = field.length;
+  if (others != 0) {
+    separator = __builtin_ctz(others);
+    others &= others - 1;
+    if (others != 0 || (p[separator] != '.' && p[separator] != ',')) return nullptr;
+  }
+  const int whole = separator - start;
+  const int decimals = separator < field.length ? field.length - separator - 1 : 0;
+  if (whole + decimals == 0 || whole + decimals > kMaxDigits) return nullptr;
+  std::uint64_t mantissa = Digits(p + start, whole);
+  if (decimals > 0)
+    mantissa = mantissa * kPowersOfTenInt[decimals] + Digits(p + separator + 1, decimals);
+  value = static_cast<long double>(mantissa);
+  if (decimals > 0) value /= textconv::kPowersOfTen[decimals];
+  if (negative) value = -value;
+  return p + field.length;
+}
+
+// One plain line at p; answers the start of the next, or null.
+const char* PlainLine(const char* p, ResultsReading& reading) {
+  long double in1, in2, time;
+  p = PlainCount(SkipBlanks(p), reading.number);
+  if (p == nullptr || *p != ' ') return nullptr;
+  p = PlainNumber(SkipBlanks(p), in1);
+  if (p == nullptr || *p != ' ') return nullptr;
+  p = PlainNumber(SkipBlanks(p), in2);
+  if (p == nullptr || *p != ' ') return nullptr;
+  p = PlainNumber(SkipBlanks(p), time);
+  if (p == nullptr) return nullptr;
+  p = SkipBlanks(p);
+  if (*p == '\r') ++p;
+  if (*p != '\n') return nullptr;
+  // At most 19 digits: far inside the single range.
+  reading.input1 = static_cast<float>(in1);
+  reading.input2 = static_cast<float>(in2);
+  reading.time = time;
+  return p + 1;
+}
+
+}  // namespace
+
+const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, std::size_t max,
+                           std::size_t& count) {
+  count = 0;
+  while (count < max && p < end) {
+    const char* next = PlainLine(p, out[count]);
+    if (next == nullptr) break;
+    p = next;
+    ++count;
+  }
+  return p;
+}
+
+}  // namespace kolva::app

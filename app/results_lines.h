@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <cstddef>
+
+#include "app/results_reader.h"
+
+namespace kolva::app {
+
+// Bytes past the end of a block of lines that ReadPlainLines may load (and
+// never use): the caller's buffer must hold them.
+inline constexpr std::size_t kPlainLinesSlack = 32;
+
+// Reads data lines in the plain form the run writes, many bytes at a time:
+// blanks, the reading's number (up to 16 digits), then each of the inputs
+// and the time as an optional "-", up to 16 digits, and optionally "." or
+// "," with up to 16 more (19 digits at most in all), the fields separated by
+// blanks, the line ended by optional blanks and CR LF or LF. `end` follows
+// a line feed, and kPlainLinesSlack bytes after it can be read.
+//
+// Stores at most `max` readings in `out`, each equal to what
+// ParseResultsLine gives for its line, and answers the start of the first
+// line not read: one not in the plain form (ParseResultsLine decides it), or
+// `end`. `count` is the number of readings stored.
+const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, std::size_t max,
+                           std::size_t& count);
+
+}  // namespace kolva::app

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: MIT
+#include "app/results_lines.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "textconv_locale_fake.h"
+
+namespace kolva::app {
+namespace {
+
+// Random lines, most in the run's own form and many a little off it: signs,
+// separators, digit counts around the block path's limits, other bytes,
+// blanks, and both line ends.
+class LineMaker {
+ public:
+  explicit LineMaker(unsigned seed) : random_(seed) {}
+
+  std::string Line() {
+    std::string line = Blanks(Pick(4) == 0 ? 3 : 0) + Digits(Pick(3) == 0 ? Pick(13) : 1 + Pick(8));
+    for (int field = 0; field < 3; ++field) line += Blanks(1 + Pick(16)) + Number();
+    line += Blanks(Pick(5) == 0 ? Pick(3) : 0);
+    if (Pick(25) == 0) line.insert(Pick(line.size() + 1), 1, "e\t\r+x.,-"[Pick(8)]);
+    return line + (Pick(3) == 0 ? "\n" : "\r\n");
+  }
+
+ private:
+  std::size_t Pick(std::size_t n) {
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(random_);
+  }
+  std::string Blanks(std::size_t n) { return std::string(n, ' '); }
+  std::string Digits(std::size_t n) {
+    std::string digits;
+    for (std::size_t i = 0; i < n; ++i) digits += static_cast<char>('0' + Pick(10));
+    return digits;
+  }
+  std::string Number() {
+    const bool longForm = Pick(6) == 0;
+    std::string number = Pick(3) == 0 ? "-" : "";
+    number += Digits(longForm ? Pick(19) : Pick(6));
+    if (Pick(4) != 0) number += Pick(2) == 0 ? "." : ",";
+    number += Digits(longForm ? Pick(19) : Pick(5));
+    if (Pick(40) == 0) number += "E" + Digits(1 + Pick(2));
+    return number;
+  }
+
+  std::mt19937_64 random_;
+};
+
+bool SameBits(const ResultsReading& a, const ResultsReading& b) {
+  return a.number == b.number && std::memcmp(&a.input1, &b.input1, sizeof a.input1) == 0 &&
+         std::memcmp(&a.input2, &b.input2, sizeof a.input2) == 0 &&
+         std::memcmp(&a.time, &b.time, 10) == 0;
+}
+
+// Every line the block path reads gives the reading the line reader gives,
+// bit for bit, on either locale separator; a line it leaves is one the line
+// reader decides. Lines in the run's own form are all read by the block.
+TEST(ResultsLines, TheBlockPathReadsEveryLineAsTheLineReaderDoes) {
+  for (char separator : {'.', ','}) {
+    testing::ScopedLocale locale(testing::Separators(separator, ' '));
+    LineMaker maker(20261209);
+    std::size_t taken = 0, left = 0;
+    for (int i = 0; i < 60000; ++i) {
+      const std::string line = maker.Line();
+      std::string block = line + std::string(kPlainLinesSlack, '7');
+      ResultsReading fast, plain;
+      std::size_t count = 0;
+      const char* stop = ReadPlainLines(block.data(), block.data() + line.size(), &fast, 1, count);
+      std::string_view text(line.data(), line.size() - 1);
+      if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+      if (count == 0) {
+        ASSERT_EQ(stop, block.data());
+        ++left;
+        continue;
+      }
+      ++taken;
+      ASSERT_EQ(stop, block.data() + line.size());
+      ASSERT_TRUE(ParseResultsLine(text, plain)) << line;
+      ASSERT_TRUE(SameBits(fast, plain)) << line;
+    }
+    EXPECT_GT(taken, 30000u);
+    EXPECT_GT(left, 5000u);
+  }
+}
+
+TEST(ResultsLines, ABlockStopsAtItsEndAtItsLimitAndAtALineOfAnotherForm) {
+  const std::string lines =
+      "0              0.000    -700.000         0\r\n"
+      "1              13.194    -699.300         0.001\r\n"
+      "2  1e1  2  3\n"
+      "3  1  2  3\n";
+  std::string block = lines + std::string(kPlainLinesSlack, ' ');
+  std::vector<ResultsReading> out(4);
+  std::size_t count = 0;
+  const char* end = block.data() + lines.size();
+  EXPECT_EQ(ReadPlainLines(block.data(), end, out.data(), 1, count),
+            block.data() + lines.find('\n') + 1);
+  EXPECT_EQ(count, 1u);
+  const char* stop = ReadPlainLines(block.data(), end, out.data(), 4, count);
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(out[1].number, 1u);
+  EXPECT_EQ(out[1].input1, 13.194f);
+  EXPECT_EQ(out[1].time, 0.001L);
+  EXPECT_EQ(std::string(stop, 4), "2  1");
+  EXPECT_EQ(ReadPlainLines(stop + 13, end, out.data(), 4, count), end);
+  EXPECT_EQ(count, 1u);
+}
+
+}  // namespace
+}  // namespace kolva::app
