@@ -182,6 +182,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 14: not a line of results: \"2    1.5    0.002\"", 2, false},
         MalformedCase{"TwoSeparators", kHeader + "0  1.2.3  4  0\r\n",
                       "line 12: not a line of results: \"0  1.2.3  4  0\"", 0, false},
+        MalformedCase{"InputBeyondSingle", kHeader + kTwoLines + "2  1e39  0  0.002\r\n",
+                      "line 14: not a line of results: \"2  1e39  0  0.002\"", 2, false},
         MalformedCase{"NumberTooLarge", kHeader + "4294967296  1  2  3\n",
                       "line 12: not a line of results: \"4294967296  1  2  3\"", 0, false},
         MalformedCase{"LongLine", kHeader + kTwoLines + std::string(5000, '7'),
