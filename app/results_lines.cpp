@@ -4,15 +4,21 @@
 #include <emmintrin.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
+#include "app/errors.h"
+#include "app/textconv.h"
 #include "app/textconv_digits.h"
+#include "platform/locale_settings.h"
 
 namespace kolva::app {
 namespace {
 
-constexpr int kMaxDigits = 19;      // an integer of 19 digits is exact in extended
+constexpr int kMaxDigits = 19;  // an integer of 19 digits is exact in extended
+constexpr int kMaxFastPower = textconv::kMaxExactPowerOfTen;
 constexpr int kMaxPartDigits = 16;  // before or after the separator
 constexpr int kMaxNumberDigits = 10;
 
@@ -23,18 +29,85 @@ constexpr auto kPowersOfTenInt = [] {
   return powers;
 }();
 
-inline __attribute__((always_inline)) __m128i Load16(const char* p) {
+// --- one line at a time -----------------------------------------------
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A number the general parser must read (an exponent, more than 19 digits):
+// the text with the locale's separator in place of the file's. Answers
+// false when it does not convert.
+bool SlowNumber(std::string_view token, long double& value) {
+  std::string text(token);
+  const char separator = platform::CurrentLocale().decimalSeparator;
+  for (char& c : text)
+    if (c == '.' || c == ',') c = separator;
+  try {
+    value = ParseFloat(text);
+    return true;
+  } catch (const ConvertError&) {
+    return false;
+  }
+}
+
+// Reads the number at p, up to the next blank or the end, with "." or ","
+// as its separator. The plain forms the run writes take one exact division
+// of the integer of their digits by a power of ten, the same single
+// correctly rounded operation the general parser makes.
+bool ReadNumber(const char*& p, const char* end, long double& value) {
+  const char* start = p;
+  bool negative = false;
+  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = -1;  // none until the separator
+  for (; p < end && *p != ' '; ++p) {
+    const char c = *p;
+    if (IsDigit(c)) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+      ++digits;
+      if (decimals >= 0) ++decimals;
+    } else if ((c == '.' || c == ',') && decimals < 0) {
+      decimals = 0;
+    } else {
+      digits = kMaxDigits + 1;  // anything else: the general parser decides
+    }
+  }
+  if (p == start) return false;
+  if (digits > kMaxDigits || decimals > kMaxFastPower || digits == 0)
+    return SlowNumber(std::string_view(start, p - start), value);
+  const auto m = static_cast<long double>(mantissa);
+  value = decimals > 0 ? m / textconv::kPowersOfTen[decimals] : m;
+  if (negative) value = -value;
+  return true;
+}
+
+void SkipBlanks(const char*& p, const char* end) {
+  while (p < end && *p == ' ') ++p;
+}
+
+// At least one blank, then the next field.
+bool Separated(const char*& p, const char* end) {
+  if (p >= end || *p != ' ') return false;
+  SkipBlanks(p, end);
+  return p < end;
+}
+
+// --- many lines at a time ----------------------------------------------
+
+[[gnu::always_inline]] inline __m128i Load16(const char* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
 // Bit i set where byte i of `bytes` is c.
-inline __attribute__((always_inline)) unsigned Matches(__m128i bytes, char c) {
+[[gnu::always_inline]] inline unsigned Matches(__m128i bytes, char c) {
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))));
 }
 
 // The first byte from p on that is not a blank. The block ends in a line
 // feed, so the search stops inside it.
-inline __attribute__((always_inline)) const char* SkipBlanks(const char* p) {
+[[gnu::always_inline]] inline const char* SkipBlankRun(const char* p) {
   for (;;) {
     const unsigned others = ~Matches(Load16(p), ' ') & 0xFFFFu;
     if (others != 0) return p + __builtin_ctz(others);
@@ -45,7 +118,7 @@ inline __attribute__((always_inline)) const char* SkipBlanks(const char* p) {
 // The value of the n digits at p (1 <= n <= 8), eight bytes at once: the
 // digits are moved to the top of the word, so the bytes below stand for
 // leading zeros, and pairs, quads and octets are combined in turn.
-inline __attribute__((always_inline)) std::uint64_t UpToEightDigits(const char* p, int n) {
+[[gnu::always_inline]] inline std::uint64_t UpToEightDigits(const char* p, int n) {
   std::uint64_t v;
   std::memcpy(&v, p, sizeof v);
   v -= 0x3030303030303030u;
@@ -56,7 +129,7 @@ inline __attribute__((always_inline)) std::uint64_t UpToEightDigits(const char* 
 }
 
 // The value of the n digits at p (0 <= n <= 16).
-inline __attribute__((always_inline)) std::uint64_t Digits(const char* p, int n) {
+[[gnu::always_inline]] inline std::uint64_t Digits(const char* p, int n) {
   if (n == 0) return 0;
   if (n <= 8) return UpToEightDigits(p, n);
   return UpToEightDigits(p, n - 8) * 100000000u + UpToEightDigits(p + n - 8, 8);
@@ -69,7 +142,7 @@ struct Field {
   unsigned digits = 0;
 };
 
-inline __attribute__((always_inline)) Field Scan(const char* p) {
+[[gnu::always_inline]] inline Field Scan(const char* p) {
   const __m128i bytes = Load16(p);
   const unsigned ends = Matches(bytes, ' ') | Matches(bytes, '\r') | Matches(bytes, '\n');
   Field field;
@@ -81,7 +154,7 @@ inline __attribute__((always_inline)) Field Scan(const char* p) {
 }
 
 // The reading's number at p, digits only; null when it is not plain.
-inline __attribute__((always_inline)) const char* PlainCount(const char* p, std::uint32_t& number) {
+[[gnu::always_inline]] inline const char* PlainCount(const char* p, std::uint32_t& number) {
   const Field field = Scan(p);
   if (field.length == 0 || field.length > kMaxNumberDigits ||
       field.digits != (1u << field.length) - 1)
@@ -95,7 +168,7 @@ inline __attribute__((always_inline)) const char* PlainCount(const char* p, std:
 // A number at p in the plain form; null when it is not plain. The value is
 // the integer of its digits divided once by a power of ten, as the general
 // line reader computes it.
-inline __attribute__((always_inline)) const char* PlainNumber(const char* p, long double& value) {
+[[gnu::always_inline]] inline const char* PlainNumber(const char* p, long double& value) {
   const Field field = Scan(p);
   if (field.length >= 16) return nullptr;
   const bool negative = *p == '-';
@@ -122,15 +195,15 @@ inline __attribute__((always_inline)) const char* PlainNumber(const char* p, lon
 // One plain line at p; answers the start of the next, or null.
 const char* PlainLine(const char* p, ResultsReading& reading) {
   long double in1, in2, time;
-  p = PlainCount(SkipBlanks(p), reading.number);
+  p = PlainCount(SkipBlankRun(p), reading.number);
   if (p == nullptr || *p != ' ') return nullptr;
-  p = PlainNumber(SkipBlanks(p), in1);
+  p = PlainNumber(SkipBlankRun(p), in1);
   if (p == nullptr || *p != ' ') return nullptr;
-  p = PlainNumber(SkipBlanks(p), in2);
+  p = PlainNumber(SkipBlankRun(p), in2);
   if (p == nullptr || *p != ' ') return nullptr;
-  p = PlainNumber(SkipBlanks(p), time);
+  p = PlainNumber(SkipBlankRun(p), time);
   if (p == nullptr) return nullptr;
-  p = SkipBlanks(p);
+  p = SkipBlankRun(p);
   if (*p == '\r') ++p;
   if (*p != '\n') return nullptr;
   // At most 19 digits: far inside the single range.
@@ -141,6 +214,32 @@ const char* PlainLine(const char* p, ResultsReading& reading) {
 }
 
 }  // namespace
+
+bool ParseResultsLine(std::string_view line, ResultsReading& reading) {
+  const char* p = line.data();
+  const char* end = p + line.size();
+  SkipBlanks(p, end);
+  std::uint64_t number = 0;
+  const char* firstDigit = p;
+  for (; p < end && IsDigit(*p) && p - firstDigit < 11; ++p) number = number * 10 + (*p - '0');
+  if (p == firstDigit || number > 0xFFFFFFFFu) return false;
+  long double in1 = 0, in2 = 0, time = 0;
+  if (!Separated(p, end) || !ReadNumber(p, end, in1)) return false;
+  if (!Separated(p, end) || !ReadNumber(p, end, in2)) return false;
+  if (!Separated(p, end) || !ReadNumber(p, end, time)) return false;
+  SkipBlanks(p, end);
+  if (p != end) return false;
+  // An input beyond the single range was never written by a run: the line
+  // does not read (rather than the overflow error, which names no line).
+  const auto input1 = static_cast<float>(in1);
+  const auto input2 = static_cast<float>(in2);
+  if (std::isinf(input1) || std::isinf(input2)) return false;
+  reading.number = static_cast<std::uint32_t>(number);
+  reading.input1 = input1;
+  reading.input2 = input2;
+  reading.time = time;
+  return true;
+}
 
 const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, std::size_t max,
                            std::size_t& count) {

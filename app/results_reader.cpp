@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -24,72 +25,7 @@ constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 // file, say) stops there instead of filling memory.
 constexpr std::size_t kMaxLineBytes = 4096;
 constexpr std::size_t kShownLineChars = 60;
-constexpr int kMaxFastDigits = 19;  // an integer of 19 digits is exact in extended
-constexpr int kMaxFastPower = textconv::kMaxExactPowerOfTen;
 constexpr int kHeaderLines = 11;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-// A number the general parser must read (an exponent, more than 19 digits):
-// the text with the locale's separator in place of the file's. Answers
-// false when it does not convert.
-bool SlowNumber(std::string_view token, long double& value) {
-  std::string text(token);
-  const char separator = platform::CurrentLocale().decimalSeparator;
-  for (char& c : text)
-    if (c == '.' || c == ',') c = separator;
-  try {
-    value = ParseFloat(text);
-    return true;
-  } catch (const ConvertError&) {
-    return false;
-  }
-}
-
-// Reads the number at p, up to the next blank or the end, with "." or ","
-// as its separator. The plain forms the run writes take one exact division
-// of the integer of their digits by a power of ten, the same single
-// correctly rounded operation the general parser makes.
-bool ReadNumber(const char*& p, const char* end, long double& value) {
-  const char* start = p;
-  bool negative = false;
-  if (p < end && (*p == '-' || *p == '+')) negative = *p++ == '-';
-  std::uint64_t mantissa = 0;
-  int digits = 0;
-  int decimals = -1;  // none until the separator
-  for (; p < end && *p != ' '; ++p) {
-    const char c = *p;
-    if (IsDigit(c)) {
-      mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
-      ++digits;
-      if (decimals >= 0) ++decimals;
-    } else if ((c == '.' || c == ',') && decimals < 0) {
-      decimals = 0;
-    } else {
-      digits = kMaxFastDigits + 1;  // anything else: the general parser decides
-    }
-  }
-  if (p == start) return false;
-  if (digits > kMaxFastDigits || decimals > kMaxFastPower || digits == 0)
-    return SlowNumber(std::string_view(start, p - start), value);
-  const auto m = static_cast<long double>(mantissa);
-  value = decimals > 0 ? m / textconv::kPowersOfTen[decimals] : m;
-  if (negative) value = -value;
-  return true;
-}
-
-void SkipBlanks(const char*& p, const char* end) {
-  while (p < end && *p == ' ') ++p;
-}
-
-// At least one blank, then the next field.
-bool Separated(const char*& p, const char* end) {
-  if (p >= end || *p != ' ') return false;
-  SkipBlanks(p, end);
-  return p < end;
-}
 
 std::string Quoted(std::string_view line) {
   if (line.size() > kShownLineChars)
@@ -103,32 +39,6 @@ std::string BaseName(const std::string& path) {
 }
 
 }  // namespace
-
-bool ParseResultsLine(std::string_view line, ResultsReading& reading) {
-  const char* p = line.data();
-  const char* end = p + line.size();
-  SkipBlanks(p, end);
-  std::uint64_t number = 0;
-  const char* firstDigit = p;
-  for (; p < end && IsDigit(*p) && p - firstDigit < 11; ++p) number = number * 10 + (*p - '0');
-  if (p == firstDigit || number > 0xFFFFFFFFu) return false;
-  long double in1 = 0, in2 = 0, time = 0;
-  if (!Separated(p, end) || !ReadNumber(p, end, in1)) return false;
-  if (!Separated(p, end) || !ReadNumber(p, end, in2)) return false;
-  if (!Separated(p, end) || !ReadNumber(p, end, time)) return false;
-  SkipBlanks(p, end);
-  if (p != end) return false;
-  // An input beyond the single range was never written by a run: the line
-  // does not read (rather than the overflow error, which names no line).
-  const auto input1 = static_cast<float>(in1);
-  const auto input2 = static_cast<float>(in2);
-  if (std::isinf(input1) || std::isinf(input2)) return false;
-  reading.number = static_cast<std::uint32_t>(number);
-  reading.input1 = input1;
-  reading.input2 = input2;
-  reading.time = time;
-  return true;
-}
 
 ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
   do {
@@ -158,13 +68,15 @@ bool ResultsReader::Fill() {
   if (eof_) return false;
   if (begin_ > 0) {
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    base_ += begin_;
     end_ -= begin_;
     begin_ = 0;
   }
   linesEnd_ = 0;
   ssize_t got;
   do {
-    got = ::read(fd_, buffer_.data() + end_, buffer_.size() - kPlainLinesSlack - end_);
+    got = ::pread(fd_, buffer_.data() + end_, buffer_.size() - kPlainLinesSlack - end_,
+                  static_cast<off_t>(base_ + end_));
   } while (got < 0 && errno == EINTR);
   if (got < 0) throw IoErrorFromErrno(errno);
   if (got == 0) eof_ = true;
@@ -180,7 +92,6 @@ bool ResultsReader::NextLine(std::string_view& line) {
     const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - begin_));
     if (lf != nullptr) {
       std::size_t length = static_cast<std::size_t>(lf - from);
-      consumed_ += length + 1;
       begin_ += length + 1;
       ++lineNumber_;
       if (length > 0 && from[length - 1] == '\r') --length;
@@ -203,8 +114,13 @@ bool ResultsReader::NextLine(std::string_view& line) {
 
 void ResultsReader::Fail(const std::string& why) {
   why_ = why;
-  failure_ = name_ + ", line " + std::to_string(lineNumber_) + ": " + why;
+  failure_ = FailureAt(0);
   done_ = true;
+}
+
+std::string ResultsReader::FailureAt(std::uint64_t linesBefore) const {
+  if (why_.empty()) return {};
+  return name_ + ", line " + std::to_string(linesBefore + lineNumber_) + ": " + why_;
 }
 
 std::string ResultsReader::HeaderEnd() const {
@@ -250,13 +166,15 @@ void ResultsReader::ReadHeader() {
 bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
   if (done_) return false;
   for (std::size_t n = 0; n < max;) {
+    if (BytesRead() >= limit_) {
+      done_ = true;
+      return false;
+    }
     if (begin_ >= linesEnd_) {
       // No whole line buffered: one line the plain way, which reads more.
       if (!ReadOneLine(out)) return false;
       ++n;
-      const char* from = buffer_.data() + begin_;
-      const void* lf = ::memrchr(from, '\n', end_ - begin_);
-      linesEnd_ = lf == nullptr ? begin_ : static_cast<const char*>(lf) + 1 - buffer_.data();
+      FindLinesEnd();
       continue;
     }
     // Lines in the run's own form straight from the buffer, many bytes at a
@@ -270,7 +188,6 @@ bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
     out.resize(old + got);
     n += got;
     lineNumber_ += got;
-    consumed_ += static_cast<std::size_t>(stop - from);
     begin_ += static_cast<std::size_t>(stop - from);
     if (n < max && begin_ < linesEnd_) {
       if (!ReadOneLine(out)) return false;
@@ -278,6 +195,53 @@ bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
     }
   }
   return true;
+}
+
+// Sets linesEnd_ just past the last line feed buffered, or past the first
+// one at or after the limit when the limit is buffered, so that the lines
+// read from the buffer all begin before the limit.
+void ResultsReader::FindLinesEnd() {
+  const char* from = buffer_.data() + begin_;
+  const void* lf = ::memrchr(from, '\n', end_ - begin_);
+  linesEnd_ = lf == nullptr ? begin_ : static_cast<const char*>(lf) + 1 - buffer_.data();
+  if (limit_ < base_ + linesEnd_) {
+    const std::size_t last = std::max<std::uint64_t>(limit_ - base_, begin_ + 1) - 1;
+    lf = std::memchr(buffer_.data() + last, '\n', linesEnd_ - last);
+    linesEnd_ = static_cast<const char*>(lf) + 1 - buffer_.data();
+  }
+}
+
+std::unique_ptr<ResultsReader> ResultsReader::Twin() const {
+  const int fd = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) throw IoErrorFromErrno(errno);
+  return std::unique_ptr<ResultsReader>(new ResultsReader(*this, fd));
+}
+
+ResultsReader::ResultsReader(const ResultsReader& other, int fd)
+    : name_(other.name_), fd_(fd), done_(true), size_(other.size_), header_(other.header_) {
+  buffer_.resize(other.buffer_.size());
+}
+
+void ResultsReader::SetSlice(std::uint64_t from, std::uint64_t to) {
+  base_ = from == 0 ? 0 : from - 1;
+  begin_ = end_ = linesEnd_ = 0;
+  limit_ = to;
+  eof_ = done_ = false;
+  lineNumber_ = 0;
+  failure_.clear();
+  why_.clear();
+  if (from == 0) return;
+  // The slice's first line begins after the first line feed from the byte
+  // before `from` on. A line that long fails in the slice it begins in.
+  while (!done_) {
+    const void* lf = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
+    if (lf != nullptr) {
+      begin_ = static_cast<const char*>(lf) + 1 - buffer_.data();
+      return;
+    }
+    begin_ = end_;
+    done_ = base_ + end_ > from + kBlockBytes + kMaxLineBytes || !Fill();
+  }
 }
 
 bool ResultsReader::ReadOneLine(std::vector<ResultsReading>& out) {

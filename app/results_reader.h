@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -65,13 +66,28 @@ class ResultsReader {
 
   // Empty while every line read; otherwise the message naming the line.
   const std::string& Failure() const { return failure_; }
-  // Bytes consumed so far (header and delivered lines) and the file's size
-  // when opened, for progress.
-  std::uint64_t BytesRead() const { return consumed_; }
+  // The same message with the line counted after `linesBefore` lines: a
+  // slice's lines count from its first.
+  std::string FailureAt(std::uint64_t linesBefore) const;
+  // The file offset up to which lines have been delivered (header
+  // included), and the file's size when opened, for progress.
+  std::uint64_t BytesRead() const { return base_ + begin_; }
   std::uint64_t FileSize() const { return size_; }
 
+  // Slices of the data lines, for reading a file on several threads.
+  // A reader of the same open file, with this one's name, size and header;
+  // it reads nothing until SetSlice.
+  std::unique_ptr<ResultsReader> Twin() const;
+  // From now on Read delivers the lines that begin at or after `from` and
+  // before `to` (file offsets), then ends. The first is the line after the
+  // first line feed from offset `from` - 1 on; slices that meet cover
+  // every line once.
+  void SetSlice(std::uint64_t from, std::uint64_t to);
+
  private:
+  ResultsReader(const ResultsReader& other, int fd);
   bool Fill();
+  void FindLinesEnd();
   bool NextLine(std::string_view& line);
   // Appends the next line's reading; false at the end or a line that does
   // not read.
@@ -87,10 +103,11 @@ class ResultsReader {
   std::size_t begin_ = 0;     // first unread byte in buffer_
   std::size_t end_ = 0;       // end of the bytes in buffer_
   std::size_t linesEnd_ = 0;  // just past the last line feed in buffer_
+  std::uint64_t base_ = 0;    // file offset of buffer_[0]
+  std::uint64_t limit_ = UINT64_MAX;
   bool eof_ = false;
   bool done_ = false;
   std::uint64_t lineNumber_ = 0;  // of the last line taken, from 1
-  std::uint64_t consumed_ = 0;
   std::uint64_t size_ = 0;
   ResultsHeader header_;
   std::string failure_;

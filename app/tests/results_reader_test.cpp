@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <random>
@@ -213,6 +214,55 @@ TEST(ResultsReader, AMissingFileIsTheFileError) {
   } catch (const IoError& e) {
     EXPECT_EQ(e.Code(), 2);
   }
+}
+
+// --- slices for several threads -----------------------------------------
+
+// Slices cut anywhere (inside lines, at line starts, at and past the end)
+// deliver every line once, in order, as the whole file reads; a line that
+// does not read is named by the slice that holds it as by the whole file.
+TEST(ResultsReader, SlicesCutAnywhereReadAsTheWholeFile) {
+  std::string text = kHeader;
+  for (int i = 0; i < 3000; ++i) {
+    text += DataLineOf(std::to_string(i), std::to_string(i % 97) + ".25", "-1,5",
+                       i % 50 == 0 ? "1E-3" : std::to_string(i) + ".001");
+    text += i % 7 == 0 ? "\n" : "\r\n";
+  }
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kolva_slices_" + std::to_string(::getpid()) + ".txt");
+  for (const bool bad : {false, true}) {
+    std::string file = text;
+    if (bad) file.insert(file.find("2345 "), "x\r\n");
+    std::ofstream(path, std::ios::binary) << file;
+    const ResultsFile whole = ReadResultsFile(path.string());
+    ResultsReader first(path.string());
+    std::mt19937 random(bad ? 7 : 8);
+    for (int round = 0; round < 20; ++round) {
+      std::vector<std::uint64_t> cuts{first.BytesRead(), UINT64_MAX};
+      for (int i = 0; i < 1 + round; ++i)
+        cuts.push_back(
+            std::uniform_int_distribution<std::uint64_t>(cuts[0], file.size() + 9)(random));
+      std::sort(cuts.begin(), cuts.end());
+      std::vector<ResultsReading> readings;
+      std::string failure;
+      for (std::size_t s = 0; s + 1 < cuts.size() && failure.empty(); ++s) {
+        const auto reader = first.Twin();
+        reader->SetSlice(cuts[s], cuts[s + 1]);
+        const std::uint64_t before = 11 + readings.size();
+        while (reader->Read(readings, 100)) {
+        }
+        failure = reader->FailureAt(before);
+      }
+      EXPECT_EQ(failure, whole.failure);
+      ASSERT_EQ(readings.size(), whole.readings.size());
+      for (std::size_t i = 0; i < readings.size(); ++i) {
+        ASSERT_EQ(readings[i].number, whole.readings[i].number);
+        ASSERT_EQ(readings[i].time, whole.readings[i].time);
+      }
+    }
+    EXPECT_EQ(whole.failure.empty(), !bad);
+  }
+  std::filesystem::remove(path);
 }
 
 }  // namespace
