@@ -246,7 +246,7 @@ const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, 
   count = 0;
   while (count < max && p < end) {
     const char* next = PlainLine(p, out[count]);
-    if (next == nullptr) break;
+    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
     p = next;
     ++count;
   }

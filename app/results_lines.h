@@ -7,6 +7,11 @@
 
 namespace kolva::app {
 
+// A line of this many bytes or more, its line end not counted, is not a
+// line of results; a file without line ends (a binary file, say) stops
+// there instead of filling memory.
+inline constexpr std::size_t kMaxResultsLineBytes = 4096;
+
 // Bytes past the end of a block of lines that ReadPlainLines may load (and
 // never use): the caller's buffer must hold them.
 inline constexpr std::size_t kPlainLinesSlack = 32;
@@ -15,8 +20,9 @@ inline constexpr std::size_t kPlainLinesSlack = 32;
 // blanks, the reading's number (up to 16 digits), then each of the inputs
 // and the time as an optional "-", up to 16 digits, and optionally "." or
 // "," with up to 16 more (19 digits at most in all), the fields separated by
-// blanks, the line ended by optional blanks and CR LF or LF. `end` follows
-// a line feed, and kPlainLinesSlack bytes after it can be read.
+// blanks, the line ended by optional blanks and CR LF or LF, and shorter
+// than kMaxResultsLineBytes. `end` follows a line feed, and
+// kPlainLinesSlack bytes after it can be read.
 //
 // Stores at most `max` readings in `out`, each equal to what
 // ParseResultsLine gives for its line, and answers the start of the first

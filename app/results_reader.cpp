@@ -21,9 +21,7 @@ namespace kolva::app {
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
-// Longer lines are not results lines; a file without line ends (a binary
-// file, say) stops there instead of filling memory.
-constexpr std::size_t kMaxLineBytes = 4096;
+constexpr std::size_t kMaxLineBytes = kMaxResultsLineBytes;
 constexpr std::size_t kShownLineChars = 60;
 constexpr int kHeaderLines = 11;
 
@@ -73,10 +71,16 @@ bool ResultsReader::Fill() {
     begin_ = 0;
   }
   linesEnd_ = 0;
+  // A slice reads little past its limit: its last line at most.
+  std::size_t room = buffer_.size() - kPlainLinesSlack - end_;
+  if (limit_ != UINT64_MAX) {
+    const std::uint64_t at = base_ + end_;
+    room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(room, (limit_ > at ? limit_ - at : 0) + kMaxLineBytes));
+  }
   ssize_t got;
   do {
-    got = ::pread(fd_, buffer_.data() + end_, buffer_.size() - kPlainLinesSlack - end_,
-                  static_cast<off_t>(base_ + end_));
+    got = ::pread(fd_, buffer_.data() + end_, room, static_cast<off_t>(base_ + end_));
   } while (got < 0 && errno == EINTR);
   if (got < 0) throw IoErrorFromErrno(errno);
   if (got == 0) eof_ = true;
@@ -89,7 +93,8 @@ bool ResultsReader::Fill() {
 bool ResultsReader::NextLine(std::string_view& line) {
   for (;;) {
     const char* from = buffer_.data() + begin_;
-    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', end_ - begin_));
+    const std::size_t searched = std::min(end_ - begin_, kMaxLineBytes);
+    const auto* lf = static_cast<const char*>(std::memchr(from, '\n', searched));
     if (lf != nullptr) {
       std::size_t length = static_cast<std::size_t>(lf - from);
       begin_ += length + 1;
@@ -120,7 +125,12 @@ void ResultsReader::Fail(const std::string& why) {
 
 std::string ResultsReader::FailureAt(std::uint64_t linesBefore) const {
   if (why_.empty()) return {};
-  return name_ + ", line " + std::to_string(linesBefore + lineNumber_) + ": " + why_;
+  return FailureText(name_, linesBefore + lineNumber_, why_);
+}
+
+std::string ResultsReader::FailureText(const std::string& name, std::uint64_t line,
+                                       const std::string& why) {
+  return name + ", line " + std::to_string(line) + ": " + why;
 }
 
 std::string ResultsReader::HeaderEnd() const {

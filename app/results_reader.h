@@ -69,6 +69,14 @@ class ResultsReader {
   // The same message with the line counted after `linesBefore` lines: a
   // slice's lines count from its first.
   std::string FailureAt(std::uint64_t linesBefore) const;
+  // Its parts: why the line did not read (empty while every line read),
+  // and the number of the last line taken, the failed one included.
+  const std::string& FailureWhy() const { return why_; }
+  std::uint64_t LineNumber() const { return lineNumber_; }
+  // The file's name as messages give it, and the message for line `line`.
+  const std::string& Name() const { return name_; }
+  static std::string FailureText(const std::string& name, std::uint64_t line,
+                                 const std::string& why);
   // The file offset up to which lines have been delivered (header
   // included), and the file's size when opened, for progress.
   std::uint64_t BytesRead() const { return base_ + begin_; }

@@ -63,7 +63,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
   loader_ = std::make_unique<ResultsLoader>(
       *this,
       [this](const ResultsLoader::Chunk& chunk) {
-        TakeChunk(chunk.readings, chunk.fileSize ? double(chunk.bytesRead) / chunk.fileSize : 1.0);
+        TakeChunk(chunk, chunk.fileSize ? double(chunk.bytesRead) / chunk.fileSize : 1.0);
       },
       [this](const std::string& failure) { EndLoad(failure); });
   setAcceptDrops(true);

@@ -12,13 +12,12 @@
 #include "app/results_reader.h"
 #include "chart/line_series.h"
 #include "chart/qt/chart_widget.h"
+#include "wykres/results_loader.h"
 
 class QProgressBar;
 class QTimer;
 
 namespace kolva::wykres {
-
-class ResultsLoader;
 
 // The chart window "WYKRES": one chart, Chart1, filling the client area,
 // with the acquisition's two line series, Series1 (channel 1) and Series2
@@ -91,7 +90,7 @@ class TForm2 : public QWidget {
   void LoadSeries(chart::TLineSeries& series, chart::TColor color);
   void AddShortcuts();
   void Guarded(const std::function<void()>& handler);
-  void TakeChunk(const std::vector<app::ResultsReading>& readings, double done);
+  void TakeChunk(const ResultsLoader::Chunk& chunk, double done);
   void EndLoad(const std::string& failure);
   void PlaceProgress();
   void PaintWhileLoading(bool loading);

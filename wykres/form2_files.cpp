@@ -102,14 +102,13 @@ bool TForm2::Loading() const {
   return loader_->Busy();
 }
 
-void TForm2::TakeChunk(const std::vector<app::ResultsReading>& readings, double done) {
+void TForm2::TakeChunk(const ResultsLoader::Chunk& chunk, double done) {
   bool taken = false;
   Guarded([&] {
     // The points a run would have added for these readings, in its colours.
-    for (const app::ResultsReading& r : readings) {
-      const auto x = static_cast<double>(r.time);
-      series1_->AddPoint(x, r.input1, {}, 255);
-      series2_->AddPoint(x, r.input2, {}, 0xFFFFFF);
+    for (std::size_t i = 0; i < chunk.time.size(); ++i) {
+      series1_->AddPoint(chunk.time[i], chunk.input1[i], {}, 255);
+      series2_->AddPoint(chunk.time[i], chunk.input2[i], {}, 0xFFFFFF);
     }
     taken = true;
   });

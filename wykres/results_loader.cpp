@@ -2,13 +2,18 @@
 #include "wykres/results_loader.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <exception>
 #include <utility>
 
 namespace kolva::wykres {
 
-ResultsLoader::ResultsLoader(QObject& context, ChunkHandler onChunk, EndHandler onEnd)
-    : context_(context), onChunk_(std::move(onChunk)), onEnd_(std::move(onEnd)) {}
+ResultsLoader::ResultsLoader(QObject& context, ChunkHandler onChunk, EndHandler onEnd,
+                             std::uint64_t sliceBytes)
+    : context_(context),
+      onChunk_(std::move(onChunk)),
+      onEnd_(std::move(onEnd)),
+      sliceBytes_(std::max<std::uint64_t>(1, sliceBytes)) {}
 
 ResultsLoader::~ResultsLoader() {
   Cancel();
@@ -16,12 +21,23 @@ ResultsLoader::~ResultsLoader() {
 
 void ResultsLoader::Start(std::unique_ptr<app::ResultsReader> reader) {
   Cancel();
+  name_ = reader->Name();
+  dataStart_ = reader->BytesRead();
+  fileSize_ = reader->FileSize();
+  const std::uint64_t data = fileSize_ > dataStart_ ? fileSize_ - dataStart_ : 0;
+  sliceCount_ = static_cast<std::size_t>(std::max<std::uint64_t>(1, data / sliceBytes_));
+  linesShown_ = linesBeforeSlice_ = reader->LineNumber();
+  readers_.clear();
+  readers_.push_back(std::move(reader));
+  while (readers_.size() < std::min(kWorkers, sliceCount_))
+    readers_.push_back(readers_.front()->Twin());
+  waiting_.clear();
   cancel_ = false;
-  queued_ = 0;
+  shownSlice_ = 0;
   busy_ = true;
   const std::uint64_t generation = ++generation_;
-  worker_ = std::thread(
-      [this, generation, r = std::move(reader)]() mutable { Work(std::move(r), generation); });
+  for (std::size_t w = 0; w < readers_.size(); ++w)
+    workers_.emplace_back([this, w, generation] { Work(*readers_[w], w, generation); });
 }
 
 void ResultsLoader::Cancel() {
@@ -31,61 +47,127 @@ void ResultsLoader::Cancel() {
     std::lock_guard lock(mutex_);
     cancel_ = true;
   }
-  queueSpace_.notify_all();
-  if (worker_.joinable()) worker_.join();
+  sliceDone_.notify_all();
+  for (std::thread& worker : workers_)
+    if (worker.joinable()) worker.join();
+  workers_.clear();
+  readers_.clear();
+  waiting_.clear();
 }
 
-void ResultsLoader::Work(std::unique_ptr<app::ResultsReader> reader, std::uint64_t generation) {
-  std::string failure;
-  try {
-    bool more = true;
-    while (more && !cancel_) {
-      auto chunk = std::make_shared<Chunk>();
-      chunk->readings.reserve(kChunkReadings);
-      more = reader->Read(chunk->readings, kChunkReadings);
-      chunk->bytesRead = reader->BytesRead();
-      chunk->fileSize = reader->FileSize();
-      {
-        std::unique_lock lock(mutex_);
-        queueSpace_.wait(lock, [this] { return cancel_ || queued_ < kMaxQueuedChunks; });
-        if (cancel_) return;
-        ++queued_;
-      }
-      Post(generation, std::move(chunk), {}, false);
+void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uint64_t generation) {
+  for (std::size_t slice = first; slice < sliceCount_; slice += kWorkers) {
+    {
+      std::unique_lock lock(mutex_);
+      sliceDone_.wait(lock, [&] { return cancel_ || slice < shownSlice_ + kSlicesAhead; });
+      if (cancel_) return;
     }
-    failure = reader->Failure();
-  } catch (const std::exception& e) {
-    failure = e.what();
+    Message end;
+    end.slice = slice;
+    end.end = true;
+    try {
+      ReadSlice(reader, slice, generation);
+      end.failedLine = reader.Failure().empty() ? 0 : reader.LineNumber();
+      end.why = reader.FailureWhy();
+    } catch (const std::exception& e) {
+      end.why = e.what();
+    }
+    const bool failed = !end.why.empty();
+    Post(generation, std::move(end));
+    if (failed) return;
   }
-  if (!cancel_) Post(generation, nullptr, failure, true);
 }
 
-void ResultsLoader::Post(std::uint64_t generation, std::shared_ptr<Chunk> chunk,
-                         std::string failure, bool end) {
+// The slices cut the data at fixed offsets; the last runs to the end of the
+// file however long it has grown.
+void ResultsLoader::ReadSlice(app::ResultsReader& reader, std::size_t slice,
+                              std::uint64_t generation) {
+  const std::uint64_t from = dataStart_ + slice * sliceBytes_;
+  reader.SetSlice(from, slice + 1 == sliceCount_ ? UINT64_MAX : from + sliceBytes_);
+  std::vector<app::ResultsReading> readings;
+  bool more = true;
+  while (more) {
+    {
+      std::lock_guard lock(mutex_);
+      if (cancel_) return;
+    }
+    readings.clear();
+    more = reader.Read(readings, kChunkReadings);
+    if (readings.empty()) continue;
+    auto chunk = std::make_shared<Chunk>();
+    chunk->time.reserve(readings.size());
+    chunk->input1.reserve(readings.size());
+    chunk->input2.reserve(readings.size());
+    for (const app::ResultsReading& r : readings) {
+      chunk->time.push_back(static_cast<double>(r.time));
+      chunk->input1.push_back(r.input1);
+      chunk->input2.push_back(r.input2);
+    }
+    chunk->bytesRead = reader.BytesRead();
+    chunk->fileSize = fileSize_;
+    Message message;
+    message.slice = slice;
+    message.chunk = std::move(chunk);
+    Post(generation, std::move(message));
+  }
+}
+
+void ResultsLoader::Post(std::uint64_t generation, Message message) {
   QMetaObject::invokeMethod(
       &context_,
-      [this, generation, chunk = std::move(chunk), failure = std::move(failure), end] {
-        Deliver(generation, chunk, failure, end);
-      },
+      [this, generation, message = std::move(message)]() mutable { Deliver(generation, message); },
       Qt::QueuedConnection);
 }
 
-void ResultsLoader::Deliver(std::uint64_t generation, const std::shared_ptr<Chunk>& chunk,
-                            const std::string& failure, bool end) {
+// Messages of the slice being shown are applied at once; those of later
+// slices wait for their turn.
+void ResultsLoader::Deliver(std::uint64_t generation, Message& message) {
   if (generation != generation_) return;
-  if (chunk) {
-    {
-      std::lock_guard lock(mutex_);
-      --queued_;
-    }
-    queueSpace_.notify_one();
-    onChunk_(*chunk);
+  if (message.slice != shownSlice_) {
+    waiting_[message.slice].push_back(std::move(message));
+    return;
   }
-  if (end) {
-    busy_ = false;
-    if (worker_.joinable()) worker_.join();
-    onEnd_(failure);
+  if (!Apply(generation, message)) return;
+  while (generation == generation_ && busy_) {
+    const auto next = waiting_.find(shownSlice_);
+    if (next == waiting_.end() || next->second.empty()) return;
+    const Message waiting = std::move(next->second.front());
+    next->second.pop_front();
+    if (next->second.empty()) waiting_.erase(next);
+    if (!Apply(generation, waiting)) return;
   }
+}
+
+bool ResultsLoader::Apply(std::uint64_t generation, const Message& message) {
+  if (message.chunk) {
+    onChunk_(*message.chunk);
+    if (generation != generation_) return false;  // the handler cancelled the load
+    linesShown_ += message.chunk->time.size();
+  }
+  if (!message.end) return true;
+  if (!message.why.empty()) {
+    Finish(message.failedLine == 0
+               ? message.why
+               : app::ResultsReader::FailureText(name_, linesBeforeSlice_ + message.failedLine,
+                                                 message.why));
+    return false;
+  }
+  if (shownSlice_ + 1 == sliceCount_) {
+    Finish({});
+    return false;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    ++shownSlice_;
+  }
+  linesBeforeSlice_ = linesShown_;
+  sliceDone_.notify_all();
+  return true;
+}
+
+void ResultsLoader::Finish(const std::string& failure) {
+  Cancel();
+  onEnd_(failure);
 }
 
 }  // namespace kolva::wykres
