@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Times opening a results file in the chart window until it is shown (the
-// load on its worker thread, the points in both series, one full paint),
-// beside the time to read the same file twice, and the chart's storage per
-// reading once shown. Usage: results_open_tool [LINES [FILE]]; the file is
-// written first when it does not exist. Runs offscreen.
+// load on its worker threads, the points in both series, one full paint),
+// with the file in the page cache and with its pages dropped first, beside
+// the time to read the same file twice from the disk, and the chart's
+// storage per reading once shown. Usage: results_open_tool [LINES [FILE]];
+// the file is written first when it does not exist. Runs offscreen.
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
@@ -47,6 +48,15 @@ double ReadTwice(const std::string& path) {
   return Seconds(start);
 }
 
+// Drops the file's pages from the page cache, so that the next open reads
+// the disk.
+void DropCached(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY);
+  ::fdatasync(fd);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::close(fd);
+}
+
 // CPU seconds of every thread of the process so far.
 double CpuSeconds() {
   timespec t{};
@@ -74,31 +84,42 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double megabytes = std::filesystem::file_size(path) / 1e6;
-  std::vector<double> opens, loads, loadCpu, twice;
+  std::vector<double> opens, loads, loadCpu, twice, cold;
   double perReading = 0;
-  for (int run = 0; run < 3; ++run) {
-    twice.push_back(ReadTwice(path));
+  for (int run = 0; run < 6; ++run) {
+    const bool dropped = run % 2 == 1;
+    if (dropped) {
+      DropCached(path);
+    } else {
+      twice.push_back(ReadTwice(path));
+    }
     kolva::wykres::TForm2 form;
     const auto start = Clock::now();
     const double cpu = CpuSeconds();
     form.OpenResultsFile(QString::fromStdString(path));
     while (form.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    loads.push_back(Seconds(start));
-    loadCpu.push_back(CpuSeconds() - cpu);
+    const double loaded = Seconds(start);
+    const double loadedCpu = CpuSeconds() - cpu;
     const QImage picture = kolva::wykres::RenderChartPicture(form);
-    opens.push_back(Seconds(start));
     const std::size_t readings = form.Series1().PointCount();
     if (readings != lines || picture.isNull()) {
       std::fprintf(stderr, "shown %zu of %zu readings\n", readings, lines);
       return 1;
     }
+    if (dropped) {
+      cold.push_back(Seconds(start));
+      continue;
+    }
+    loads.push_back(loaded);
+    loadCpu.push_back(loadedCpu);
+    opens.push_back(Seconds(start));
     perReading = double(form.Series1().StorageBytes() + form.Series2().StorageBytes()) / readings;
   }
   std::printf(
       "%zu readings, %.1f MB (medians of 3): loaded into the series %.3f s (%.0f MB/s, %.3f s "
-      "CPU on both threads), loaded and painted %.3f s; read twice from disk %.3f s; chart "
-      "storage %.2f bytes per reading\n",
+      "CPU in all threads), loaded and painted %.3f s; from a dropped page cache, loaded and "
+      "painted %.3f s; read twice from disk %.3f s; chart storage %.2f bytes per reading\n",
       lines, megabytes, Median(loads), megabytes / Median(loads), Median(loadCpu), Median(opens),
-      Median(twice), perReading);
+      Median(cold), Median(twice), perReading);
   return 0;
 }

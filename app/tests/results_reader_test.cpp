@@ -187,6 +187,9 @@ INSTANTIATE_TEST_SUITE_P(
                       "line 14: not a line of results: \"2  1e39  0  0.002\"", 2, false},
         MalformedCase{"NumberTooLarge", kHeader + "4294967296  1  2  3\n",
                       "line 12: not a line of results: \"4294967296  1  2  3\"", 0, false},
+        MalformedCase{"LongLineInside",
+                      kHeader + kTwoLines + "2" + std::string(5000, ' ') + "1 2 3\r\n" + kTwoLines,
+                      "line 14: the line is too long to be a line of results", 2, false},
         MalformedCase{"LongLine", kHeader + kTwoLines + std::string(5000, '7'),
                       "line 14: the line is too long to be a line of results", 2, false}),
     [](const auto& info) { return std::string(info.param.name); });
