@@ -91,5 +91,39 @@ TEST(PodArrayTest, RoomStaysBelowOneBlockAndReleaseFreesIt) {
   EXPECT_EQ(Contents(array), std::vector<int>{9});
 }
 
+// Appending runs (of values and of copies) leaves the same contents and
+// the same storage as pushing the values one by one, whatever sizes the
+// runs have against the small first block, the block edge and the table.
+TEST(PodArrayTest, AppendGrowsAsPushBackDoes) {
+  const std::vector<std::vector<std::size_t>> runs = {{0},
+                                                      {1},
+                                                      {15, 1, 1},
+                                                      {16},
+                                                      {17, 1000},
+                                                      {kBlock},
+                                                      {kBlock - 1, 2},
+                                                      {3 * kBlock + 5},
+                                                      {1, kBlock, 5 * kBlock + 7, 0, 3},
+                                                      {40 * kBlock + 1}};
+  for (const auto& sizes : runs) {
+    Array bulk, single;
+    int next = 0;
+    for (std::size_t r = 0; r < sizes.size(); ++r) {
+      std::vector<int> values(sizes[r]);
+      for (int& v : values) v = next++;
+      if (r % 2 == 0) {
+        bulk.append(values.data(), values.size());
+        for (int v : values) single.push_back(v);
+      } else {
+        bulk.append(values.size(), -static_cast<int>(r));
+        for (std::size_t i = 0; i < values.size(); ++i) single.push_back(-static_cast<int>(r));
+      }
+      ASSERT_EQ(Contents(bulk), Contents(single)) << r;
+      ASSERT_EQ(bulk.capacity(), single.capacity()) << r;
+      ASSERT_EQ(bulk.StorageBytes(), single.StorageBytes()) << r;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolva::chart
