@@ -35,6 +35,40 @@ int TChartValueList::InsertOrdered(double value) {
   return index;
 }
 
+std::size_t TChartValueList::LastRun(const double* values, std::size_t n) const {
+  if (order_ == loNone || n == 0) return n;
+  if (!values_.empty() && LiesBefore(values[0], values_.back())) return 0;
+  for (std::size_t i = 1; i < n; ++i)
+    if (LiesBefore(values[i], values[i - 1])) return i;
+  return n;
+}
+
+void TChartValueList::AppendValues(const double* values, std::size_t n) {
+  if (n == 0) return;
+  CountAndAdd(values, n);
+  values_.append(values, n);
+  summary_.AppendRun(values, n, values_.size());
+}
+
+void TChartValueList::CountAndAdd(const double* values, std::size_t n) {
+  int descents = !values_.empty() && !(values_.back() <= values[0]) ? 1 : 0;
+  int nans = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    descents += i > 0 && !(values[i - 1] <= values[i]) ? 1 : 0;
+    nans += values[i] != values[i] ? 1 : 0;
+  }
+  descents_ += descents;
+  nanCount_ += nans;
+  if (values_.empty()) minimum_ = maximum_ = Read(values[0]);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double v = Read(values[i]);
+    total_ += v;
+    totalAbs_ += std::fabs(v);
+    if (v < minimum_) minimum_ = v;
+    if (v > maximum_) maximum_ = v;
+  }
+}
+
 void TChartValueList::StoreInside(std::size_t i, double value) {
   // The pair (i - 1, i) is split by the new value.
   if (i > 0) descents_ -= DescentAt(i - 1);

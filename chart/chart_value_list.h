@@ -37,6 +37,13 @@ class TChartValueList {
     Append(value);
     return index;
   }
+  // How many of values[0 .. n), given to AddOrdered one after another,
+  // would each be stored last (all of them without an order).
+  std::size_t LastRun(const double* values, std::size_t n) const;
+  // Stores values[0 .. n) after the stored ones, ignoring Order: the
+  // stored values, counts, summary and statistics (summed in the same
+  // order) are exactly those of n appends one by one.
+  void AppendValues(const double* values, std::size_t n);
   // Stores the value at the index (0 .. ValueCount), ignoring Order;
   // raises EListError outside that range.
   void InsertValueAt(int index, double value) {
@@ -103,6 +110,11 @@ class TChartValueList {
 
  private:
   double Read(double stored) const { return static_cast<double>(stored * multiplier_); }
+  // True when Order puts `value` before `last`, so that adding it after
+  // `last` inserts it; never for a NaN on either side (a NaN is appended).
+  bool LiesBefore(double value, double last) const {
+    return order_ == loAscending ? last > value : order_ == loDescending && last < value;
+  }
   // True when Order puts the value after every stored one.
   bool GoesLast(double value) const {
     if (order_ == loNone || values_.empty()) return true;
@@ -126,6 +138,8 @@ class TChartValueList {
       if (v > maximum_) maximum_ = v;
     }
   }
+  // AppendValues' counts and statistics of the values about to be stored.
+  void CountAndAdd(const double* values, std::size_t n);
   // The out-of-order cases of AddOrdered and InsertValueAt.
   int InsertOrdered(double value);
   void InsertInside(int index, double value);
