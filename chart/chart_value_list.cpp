@@ -45,28 +45,34 @@ std::size_t TChartValueList::LastRun(const double* values, std::size_t n) const 
 
 void TChartValueList::AppendValues(const double* values, std::size_t n) {
   if (n == 0) return;
-  CountAndAdd(values, n);
+  const bool first = values_.empty();
+  if (first) minimum_ = maximum_ = Read(values[0]);
+  // The steps of Append and AddStatistics, in one pass with the summary's
+  // and on locals (the values could alias the members, which would keep
+  // those in memory).
+  double previous = first ? values[0] : values_.back();
+  int descents = 0, nans = 0;
+  double total = total_, totalAbs = totalAbs_, minimum = minimum_, maximum = maximum_;
   values_.append(values, n);
-  summary_.AppendRun(values, n, values_.size());
-}
-
-void TChartValueList::CountAndAdd(const double* values, std::size_t n) {
-  int descents = !values_.empty() && !(values_.back() <= values[0]) ? 1 : 0;
-  int nans = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    descents += i > 0 && !(values[i - 1] <= values[i]) ? 1 : 0;
-    nans += values[i] != values[i] ? 1 : 0;
-  }
+  summary_.AppendRun(values, n, values_.size(), [&](double stored) {
+    descents += previous <= stored ? 0 : 1;
+    nans += stored != stored ? 1 : 0;
+    previous = stored;
+    const double v = Read(stored);
+    total += v;
+    totalAbs += std::fabs(v);
+    if (v < minimum) minimum = v;
+    if (v > maximum) maximum = v;
+  });
+  // The first value of an empty list was compared with itself, which
+  // only a NaN fails; it has no neighbour before it.
+  if (first && values[0] != values[0]) --descents;
   descents_ += descents;
   nanCount_ += nans;
-  if (values_.empty()) minimum_ = maximum_ = Read(values[0]);
-  for (std::size_t i = 0; i < n; ++i) {
-    const double v = Read(values[i]);
-    total_ += v;
-    totalAbs_ += std::fabs(v);
-    if (v < minimum_) minimum_ = v;
-    if (v > maximum_) maximum_ = v;
-  }
+  total_ = total;
+  totalAbs_ = totalAbs;
+  minimum_ = minimum;
+  maximum_ = maximum;
 }
 
 void TChartValueList::StoreInside(std::size_t i, double value) {

@@ -138,8 +138,6 @@ class TChartValueList {
       if (v > maximum_) maximum_ = v;
     }
   }
-  // AppendValues' counts and statistics of the values about to be stored.
-  void CountAndAdd(const double* values, std::size_t n);
   // The out-of-order cases of AddOrdered and InsertValueAt.
   int InsertOrdered(double value);
   void InsertInside(int index, double value);

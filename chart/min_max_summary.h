@@ -63,7 +63,10 @@ class MinMaxSummary {
   // it. Except for a NaN entry: an entry is NaN exactly when its first
   // value is, and a fold skips that NaN but takes the entry's other
   // values, so those are folded in one by one.
-  void AppendRun(const double* values, std::size_t n, std::size_t count) {
+  // `each` is called with every value, in order, in the same pass as
+  // level 0's fold (for the caller's own upkeep of the values).
+  template <typename Each>
+  void AppendRun(const double* values, std::size_t n, std::size_t count, Each&& each) {
     if (n == 0) return;
     const std::size_t begin = count - n;
     PodArray<MinMax>& base = levels_[0];
@@ -71,10 +74,12 @@ class MinMaxSummary {
       const std::size_t entry = i >> kBaseShift;
       const std::size_t end = std::min(count, (entry + 1) << kBaseShift);
       const double* run = values + (i - begin);
+      // A new entry starts as its first value, which folds into itself
+      // unchanged (a NaN too).
       if (entry == base.size()) {
-        base.push_back(Fold(MinMax{run[0], run[0]}, run + 1, end - i - 1));
+        base.push_back(Fold(MinMax{run[0], run[0]}, run, end - i, each));
       } else {
-        base[entry] = Fold(base[entry], run, end - i);
+        base[entry] = Fold(base[entry], run, end - i, each);
       }
       i = end;
     }
@@ -166,11 +171,13 @@ class MinMaxSummary {
     return m;
   }
 
-  static MinMax Fold(MinMax m, const double* values, std::size_t n) {
+  template <typename Each>
+  static MinMax Fold(MinMax m, const double* values, std::size_t n, Each&& each) {
     for (std::size_t i = 0; i < n; ++i) {
       const double v = values[i];
       if (v < m.min) m.min = v;
       if (v > m.max) m.max = v;
+      each(v);
     }
     return m;
   }
@@ -194,7 +201,7 @@ class MinMaxSummary {
       } else {
         const std::size_t first = std::max(begin, e << shift);
         const std::size_t end = std::min(count, (e + 1) << shift);
-        entries[up] = Fold(entries[up], values + (first - begin), end - first);
+        entries[up] = Fold(entries[up], values + (first - begin), end - first, [](double) {});
       }
     }
   }
