@@ -23,8 +23,8 @@ double TChartValueList::Value(int index) const {
 }
 
 int TChartValueList::InsertOrdered(double value) {
-  // The walk starts at the end again: a value that compares false with
-  // everything (NaN) stops it at once and is appended.
+  // The value lies before the last one (neither is NaN); the walk back
+  // stops after the first value it does not lie before (or after a NaN).
   int index = ValueCount();
   if (order_ == loAscending) {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] > value) --index;

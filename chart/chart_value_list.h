@@ -32,7 +32,7 @@ class TChartValueList {
   // value, found by walking back from the end (one comparison when values
   // arrive in order). Answers the index where it now lies.
   int AddOrdered(double value) {
-    if (!GoesLast(value)) return InsertOrdered(value);
+    if (!values_.empty() && LiesBefore(value, values_.back())) return InsertOrdered(value);
     int index = ValueCount();
     Append(value);
     return index;
@@ -110,15 +110,10 @@ class TChartValueList {
 
  private:
   double Read(double stored) const { return static_cast<double>(stored * multiplier_); }
-  // True when Order puts `value` before `last`, so that adding it after
-  // `last` inserts it; never for a NaN on either side (a NaN is appended).
+  // True when Order puts `value` before `last`, which is never so for a
+  // NaN on either side: a value for which it is false is stored last.
   bool LiesBefore(double value, double last) const {
     return order_ == loAscending ? last > value : order_ == loDescending && last < value;
-  }
-  // True when Order puts the value after every stored one.
-  bool GoesLast(double value) const {
-    if (order_ == loNone || values_.empty()) return true;
-    return order_ == loAscending ? values_.back() <= value : values_.back() >= value;
   }
   void Append(double value) {
     if (!values_.empty() && !(values_.back() <= value)) ++descents_;
