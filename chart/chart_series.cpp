@@ -40,6 +40,37 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
   return index;
 }
 
+int TChartSeries::AddPoints(const double* x, const double* y, std::size_t count, TColor color) {
+  if (color == clDefault) color = clAutoColor;
+  int last = -1;
+  bool stored = false;
+  for (std::size_t i = 0; i < count;) {
+    const std::size_t run = QuietRun(x + i, count - i, color);
+    if (run == 0) {
+      const int index = AddPoint(x[i], y[i], {}, color);
+      if (index >= 0) last = index;
+      ++i;
+      continue;
+    }
+    xValues_->AppendValues(x + i, run);
+    yValues_->AppendValues(y + i, run);
+    if (!colors_.empty()) colors_.append(run, color);
+    i += run;
+    last = PointCount() - 1;
+    stored = true;
+  }
+  if (stored && active_) RequestRepaint();
+  return last;
+}
+
+std::size_t TChartSeries::QuietRun(const double* x, std::size_t count, TColor color) const {
+  if (OnBeforeAdd || OnAfterAdd || !dependents_.empty() || !labels_.empty()) return 0;
+  // The first point of another colour spreads the shared colour (or, in
+  // an empty series, becomes it).
+  if (colors_.empty() && color != sharedColor_) return 0;
+  return xValues_->LastRun(x, count);
+}
+
 void TChartSeries::StoreOwnColor(std::size_t at, TColor color) {
   if (colors_.empty()) {
     const auto count = static_cast<std::size_t>(PointCount());

@@ -50,6 +50,16 @@ class TChartSeries {
   // OnBeforeAdd refuses it. Colour clDefault is stored as clAutoColor; an
   // empty label is stored as no label.
   int AddPoint(double x, double y, const std::string& label = {}, TColor color = clAutoColor);
+  // Adds the points (x[i], y[i]), i = 0 .. count - 1, with no label and
+  // the colour: the same points, colours, statistics and summaries as
+  // count calls AddPoint(x[i], y[i], {}, color) in order. A point that
+  // something watches or changes (OnBeforeAdd, OnAfterAdd, dependent
+  // series, point labels, an x that X's order inserts, a colour other
+  // than the one all points share) goes through AddPoint itself, events
+  // and repaint requests included; the others are stored in runs, with
+  // one repaint request for the whole call. Answers the index where the
+  // last point added lies, or -1 when none was added.
+  int AddPoints(const double* x, const double* y, std::size_t count, TColor color = clAutoColor);
   // Adds a point at x = PointCount.
   int AddY(double y, const std::string& label = {}, TColor color = clAutoColor);
   void ClearPoints();
@@ -199,6 +209,9 @@ class TChartSeries {
     StoreOwnColor(at, color);
   }
   void StoreOwnColor(std::size_t at, TColor color);
+  // How many of the points with x[0 .. count) AddPoints may store as one
+  // run: 0 when the first must go through AddPoint.
+  std::size_t QuietRun(const double* x, std::size_t count, TColor color) const;
 
   std::string name_;
   bool active_ = true;

@@ -23,8 +23,8 @@ double TChartValueList::Value(int index) const {
 }
 
 int TChartValueList::InsertOrdered(double value) {
-  // The walk starts at the end again: a value that compares false with
-  // everything (NaN) stops it at once and is appended.
+  // The value lies before the last one (neither is NaN); the walk back
+  // stops after the first value it does not lie before (or after a NaN).
   int index = ValueCount();
   if (order_ == loAscending) {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] > value) --index;
@@ -33,6 +33,46 @@ int TChartValueList::InsertOrdered(double value) {
   }
   StoreInside(static_cast<std::size_t>(index), value);
   return index;
+}
+
+std::size_t TChartValueList::LastRun(const double* values, std::size_t n) const {
+  if (order_ == loNone || n == 0) return n;
+  if (!values_.empty() && LiesBefore(values[0], values_.back())) return 0;
+  for (std::size_t i = 1; i < n; ++i)
+    if (LiesBefore(values[i], values[i - 1])) return i;
+  return n;
+}
+
+void TChartValueList::AppendValues(const double* values, std::size_t n) {
+  if (n == 0) return;
+  const bool first = values_.empty();
+  if (first) minimum_ = maximum_ = Read(values[0]);
+  // The steps of Append and AddStatistics, in one pass with the summary's
+  // and on locals (the values could alias the members, which would keep
+  // those in memory).
+  double previous = first ? values[0] : values_.back();
+  int descents = 0, nans = 0;
+  double total = total_, totalAbs = totalAbs_, minimum = minimum_, maximum = maximum_;
+  values_.append(values, n);
+  summary_.AppendRun(values, n, values_.size(), [&](double stored) {
+    descents += previous <= stored ? 0 : 1;
+    nans += stored != stored ? 1 : 0;
+    previous = stored;
+    const double v = Read(stored);
+    total += v;
+    totalAbs += std::fabs(v);
+    if (v < minimum) minimum = v;
+    if (v > maximum) maximum = v;
+  });
+  // The first value of an empty list was compared with itself, which
+  // only a NaN fails; it has no neighbour before it.
+  if (first && values[0] != values[0]) --descents;
+  descents_ += descents;
+  nanCount_ += nans;
+  total_ = total;
+  totalAbs_ = totalAbs;
+  minimum_ = minimum;
+  maximum_ = maximum;
 }
 
 void TChartValueList::StoreInside(std::size_t i, double value) {

@@ -32,11 +32,18 @@ class TChartValueList {
   // value, found by walking back from the end (one comparison when values
   // arrive in order). Answers the index where it now lies.
   int AddOrdered(double value) {
-    if (!GoesLast(value)) return InsertOrdered(value);
+    if (!values_.empty() && LiesBefore(value, values_.back())) return InsertOrdered(value);
     int index = ValueCount();
     Append(value);
     return index;
   }
+  // How many of values[0 .. n), given to AddOrdered one after another,
+  // would each be stored last (all of them without an order).
+  std::size_t LastRun(const double* values, std::size_t n) const;
+  // Stores values[0 .. n) after the stored ones, ignoring Order: the
+  // stored values, counts, summary and statistics (summed in the same
+  // order) are exactly those of n appends one by one.
+  void AppendValues(const double* values, std::size_t n);
   // Stores the value at the index (0 .. ValueCount), ignoring Order;
   // raises EListError outside that range.
   void InsertValueAt(int index, double value) {
@@ -103,10 +110,10 @@ class TChartValueList {
 
  private:
   double Read(double stored) const { return static_cast<double>(stored * multiplier_); }
-  // True when Order puts the value after every stored one.
-  bool GoesLast(double value) const {
-    if (order_ == loNone || values_.empty()) return true;
-    return order_ == loAscending ? values_.back() <= value : values_.back() >= value;
+  // True when Order puts `value` before `last`, which is never so for a
+  // NaN on either side: a value for which it is false is stored last.
+  bool LiesBefore(double value, double last) const {
+    return order_ == loAscending ? last > value : order_ == loDescending && last < value;
   }
   void Append(double value) {
     if (!values_.empty() && !(values_.back() <= value)) ++descents_;

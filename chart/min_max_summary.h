@@ -54,6 +54,38 @@ class MinMaxSummary {
     }
   }
 
+  // values[0 .. n) were just appended, the last at index `count - 1`; the
+  // entries become exactly those of n Appends. Level 0 folds the values in
+  // order, as Append does. A higher level folds in each entry below that
+  // the run touched rather than its values, which gives the same: a fold
+  // keeps the first of equal values (-0.0 and +0.0 alike), and that first
+  // smallest (largest) value is the min (max) of the entry below holding
+  // it. Except for a NaN entry: an entry is NaN exactly when its first
+  // value is, and a fold skips that NaN but takes the entry's other
+  // values, so those are folded in one by one.
+  // `each` is called with every value, in order, in the same pass as
+  // level 0's fold (for the caller's own upkeep of the values).
+  template <typename Each>
+  void AppendRun(const double* values, std::size_t n, std::size_t count, Each&& each) {
+    if (n == 0) return;
+    const std::size_t begin = count - n;
+    PodArray<MinMax>& base = levels_[0];
+    for (std::size_t i = begin; i < count;) {
+      const std::size_t entry = i >> kBaseShift;
+      const std::size_t end = std::min(count, (entry + 1) << kBaseShift);
+      const double* run = values + (i - begin);
+      // A new entry starts as its first value, which folds into itself
+      // unchanged (a NaN too).
+      if (entry == base.size()) {
+        base.push_back(Fold(MinMax{run[0], run[0]}, run, end - i, each));
+      } else {
+        base[entry] = Fold(base[entry], run, end - i, each);
+      }
+      i = end;
+    }
+    for (int level = 1; level < kLevels; ++level) AppendAbove(level, values, begin, count);
+  }
+
   // Rebuilds every entry that covers an index from `from` on, after the
   // values from `from` to the end changed (an insert or a delete shifts
   // them all; a change touches one). `values` is the whole list.
@@ -137,6 +169,41 @@ class MinMaxSummary {
       if (v > m.max) m.max = v;
     }
     return m;
+  }
+
+  template <typename Each>
+  static MinMax Fold(MinMax m, const double* values, std::size_t n, Each&& each) {
+    for (std::size_t i = 0; i < n; ++i) {
+      const double v = values[i];
+      if (v < m.min) m.min = v;
+      if (v > m.max) m.max = v;
+      each(v);
+    }
+    return m;
+  }
+
+  // AppendRun's part for `level` >= 1: each entry of the level below that
+  // holds some of the values begin .. count - 1 (at indices) is folded
+  // into its own entry at `level`.
+  void AppendAbove(int level, const double* values, std::size_t begin, std::size_t count) {
+    const PodArray<MinMax>& below = levels_[static_cast<std::size_t>(level - 1)];
+    PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+    const std::size_t shift = ShiftOf(level - 1);
+    for (std::size_t e = begin >> shift; e <= (count - 1) >> shift; ++e) {
+      const MinMax& sub = below[e];
+      const std::size_t up = e >> kFanShift;
+      if (up == entries.size()) {
+        entries.push_back(sub);
+      } else if (sub.min == sub.min) {
+        MinMax& m = entries[up];
+        if (sub.min < m.min) m.min = sub.min;
+        if (sub.max > m.max) m.max = sub.max;
+      } else {
+        const std::size_t first = std::max(begin, e << shift);
+        const std::size_t end = std::min(count, (e + 1) << shift);
+        entries[up] = Fold(entries[up], values + (first - begin), end - first, [](double) {});
+      }
+    }
   }
 
   // Folds values[begin .. end) into `result`, using entries of `level` and

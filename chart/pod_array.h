@@ -45,6 +45,28 @@ class PodArray {
     (*this)[size_] = value;
     ++size_;
   }
+  // Appends values[0 .. n) block by block; the storage grows exactly as n
+  // push_back calls would grow it, so capacity and StorageBytes match.
+  void append(const T* values, std::size_t n) {
+    while (n > 0) {
+      if (size_ == capacity_) Grow();
+      const std::size_t take = std::min(n, RoomInBlock());
+      std::memcpy(&(*this)[size_], values, take * sizeof(T));
+      size_ += take;
+      values += take;
+      n -= take;
+    }
+  }
+  // Appends n copies of the value, growing as n push_back calls would.
+  void append(std::size_t n, T value) {
+    while (n > 0) {
+      if (size_ == capacity_) Grow();
+      const std::size_t take = std::min(n, RoomInBlock());
+      std::fill_n(&(*this)[size_], take, value);
+      size_ += take;
+      n -= take;
+    }
+  }
   // Inserts before position i (0 .. size()).
   void insert(std::size_t i, T value) {
     if (size_ == capacity_) Grow();
@@ -71,6 +93,12 @@ class PodArray {
 
  private:
   static constexpr std::size_t kMask = kBlockSize - 1;
+
+  // Free places after the last value that lie in its block (the first
+  // block may be smaller than kBlockSize).
+  std::size_t RoomInBlock() const {
+    return std::min(capacity_ - size_, kBlockSize - (size_ & kMask));
+  }
 
   void Grow() {
     if (capacity_ < kBlockSize) {

@@ -91,5 +91,24 @@ TEST(PodArrayTest, RoomStaysBelowOneBlockAndReleaseFreesIt) {
   EXPECT_EQ(Contents(array), std::vector<int>{9});
 }
 
+// Appending runs, of values (even runs) and of copies of one (odd runs),
+// leaves the same contents and storage as pushing the values one by one,
+// whatever the runs' sizes against the first block, a block and the table.
+TEST(PodArrayTest, AppendGrowsAsPushBackDoes) {
+  for (const std::vector<std::size_t>& sizes : std::vector<std::vector<std::size_t>>{
+           {15, 1, 1, 0, 17, 1000}, {kBlock - 1, 2, 3 * kBlock + 5}, {1, 40 * kBlock + 1, 3}}) {
+    Array bulk, single;
+    for (std::size_t r = 0; r < sizes.size(); ++r) {
+      std::vector<int> values(sizes[r], -static_cast<int>(r));
+      for (std::size_t i = 0; r % 2 == 0 && i < values.size(); ++i) values[i] = static_cast<int>(i);
+      r % 2 == 0 ? bulk.append(values.data(), values.size())
+                 : bulk.append(values.size(), -static_cast<int>(r));
+      for (int v : values) single.push_back(v);
+      ASSERT_EQ(Contents(bulk), Contents(single)) << r;
+      ASSERT_EQ(bulk.StorageBytes(), single.StorageBytes()) << r;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolva::chart
