@@ -52,7 +52,8 @@ class TChartSeries {
   int AddPoint(double x, double y, const std::string& label = {}, TColor color = clAutoColor);
   // Adds the points (x[i], y[i]), i = 0 .. count - 1, with no label and
   // the colour: the same points, colours, statistics and summaries as
-  // count calls AddPoint(x[i], y[i], {}, color) in order. A point that
+  // count calls AddPoint(x[i], y[i], {}, color) in order (PointCount
+  // stays an int: count is at most INT_MAX - PointCount). A point that
   // something watches or changes (OnBeforeAdd, OnAfterAdd, dependent
   // series, point labels, an x that X's order inserts, a colour other
   // than the one all points share) goes through AddPoint itself, events

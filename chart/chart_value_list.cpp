@@ -23,8 +23,8 @@ double TChartValueList::Value(int index) const {
 }
 
 int TChartValueList::InsertOrdered(double value) {
-  // The value lies before the last one (neither is NaN); the walk back
-  // stops after the first value it does not lie before (or after a NaN).
+  // The value lies before the last one (neither is NaN). Walking back,
+  // it goes just after the first value it does not lie before, or a NaN.
   int index = ValueCount();
   if (order_ == loAscending) {
     while (index > 0 && values_[static_cast<std::size_t>(index - 1)] > value) --index;

@@ -62,9 +62,8 @@ class MinMaxSummary {
   // smallest (largest) value is the min (max) of the entry below holding
   // it. Except for a NaN entry: an entry is NaN exactly when its first
   // value is, and a fold skips that NaN but takes the entry's other
-  // values, so those are folded in one by one.
-  // `each` is called with every value, in order, in the same pass as
-  // level 0's fold (for the caller's own upkeep of the values).
+  // values, so those are folded in one by one. `each` is called with
+  // every value, in order, in level 0's pass (for the caller's upkeep).
   template <typename Each>
   void AppendRun(const double* values, std::size_t n, std::size_t count, Each&& each) {
     if (n == 0) return;
@@ -171,6 +170,7 @@ class MinMaxSummary {
     return m;
   }
 
+  // Widens m by values[0 .. n) one by one, as Include does.
   template <typename Each>
   static MinMax Fold(MinMax m, const double* values, std::size_t n, Each&& each) {
     for (std::size_t i = 0; i < n; ++i) {

@@ -24,10 +24,10 @@ std::uint64_t Bits(double v) {
 }
 
 // Walk: x ascending with equal steps, y a random walk. Disorder: x steps
-// back now and then, inside a batch and at its start. Specials: NaN in x
+// back now and then, inside a batch and at its start. Unusual: NaN in x
 // and y (forced at the first index of some summary entries), stretches of
 // +0 / -0 in both, huge, infinite and subnormal y.
-enum class Data { Walk, Disorder, Specials };
+enum class Data { Walk, Disorder, Unusual };
 enum class Watch { None, BeforeAdd, AfterAdd, Dependent, Labels };
 
 struct BulkCase {
@@ -57,13 +57,13 @@ Points Make(Data data, std::size_t n, std::size_t start, double& x, std::mt19937
     x += random() % 8 == 0 ? 0.0 : unit(random);
     if (data == Data::Disorder && random() % 200 == 0) x -= 5.0 * unit(random);
     double px = x, py = (at % 4096) * 0.5 - unit(random) * 1e3;
-    if (data == Data::Specials) {
+    if (data == Data::Unusual) {
       // A walk above zero with +0 / -0 ties at its bottom, so that which
       // zero comes first decides the minima, and rare extremes.
       walk = std::fabs(walk + unit(random) * 10.0 - 5.0);
-      const double specials[] = {1e308, -kInf, 5e-324, kNaN, 0.0, -0.0};
+      const double unusual[] = {1e308, -kInf, 5e-324, kNaN, 0.0, -0.0};
       const unsigned pick = random() % 4096;
-      py = pick < 3 ? specials[pick] : pick < 60 ? specials[3 + pick % 3] : walk;
+      py = pick < 3 ? unusual[pick] : pick < 60 ? unusual[3 + pick % 3] : walk;
       // NaN first in the list, and first in an entry that is not the first
       // below its parent.
       if (at == 0 || at % 1024 == 320 || at % 16384 == 3072) py = kNaN;
@@ -196,15 +196,9 @@ INSTANTIATE_TEST_SUITE_P(
         BulkCase{"Walk", Data::Walk, kEdges, {255}},
         BulkCase{"WalkToLevelThree", Data::Walk, {1, 70000, 100000, 200000, 5}, {clAutoColor}},
         BulkCase{"Disorder", Data::Disorder, kEdges, {255, 255, clBlue, clDefault}},
-        BulkCase{"Specials", Data::Specials, {5, 999, 40000, 66000}, {255, clBlue}},
-        BulkCase{"SpecialsScaled",
-                 Data::Specials,
-                 kEdges,
-                 {clAutoColor},
-                 Watch::None,
-                 loNone,
-                 -0.5,
-                 true},
+        BulkCase{"Unusual", Data::Unusual, {5, 999, 40000, 66000}, {255, clBlue}},
+        BulkCase{
+            "UnusualScaled", Data::Unusual, kEdges, {clAutoColor}, Watch::None, loNone, -0.5, true},
         BulkCase{"Descending", Data::Disorder, {1, 500, 700}, {255}, Watch::None, loDescending},
         BulkCase{"BeforeAdd", Data::Disorder, {3, 1025, 200}, {255}, Watch::BeforeAdd},
         BulkCase{"AfterAdd", Data::Walk, {3, 1025, 200}, {255}, Watch::AfterAdd},
