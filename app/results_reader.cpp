@@ -174,37 +174,43 @@ void ResultsReader::ReadHeader() {
 }
 
 bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
-  if (done_) return false;
-  for (std::size_t n = 0; n < max;) {
+  const std::size_t old = out.size();
+  out.resize(old + max);
+  std::size_t count = 0;
+  const bool more = Read(out.data() + old, max, count);
+  out.resize(old + count);
+  return more;
+}
+
+bool ResultsReader::Read(ResultsReading* out, std::size_t max, std::size_t& count) {
+  count = 0;
+  while (!done_ && count < max) {
     if (BytesRead() >= limit_) {
       done_ = true;
-      return false;
+      break;
     }
     if (begin_ >= linesEnd_) {
       // No whole line buffered: one line the plain way, which reads more.
-      if (!ReadOneLine(out)) return false;
-      ++n;
+      if (!ReadOneLine(out[count])) break;
+      ++count;
       FindLinesEnd();
       continue;
     }
     // Lines in the run's own form straight from the buffer, many bytes at a
     // time; a line in any other form is read the plain way.
-    const std::size_t old = out.size();
-    out.resize(old + (max - n));
     const char* from = buffer_.data() + begin_;
     std::size_t got = 0;
     const char* stop =
-        ReadPlainLines(from, buffer_.data() + linesEnd_, out.data() + old, max - n, got);
-    out.resize(old + got);
-    n += got;
+        ReadPlainLines(from, buffer_.data() + linesEnd_, out + count, max - count, got);
+    count += got;
     lineNumber_ += got;
     begin_ += static_cast<std::size_t>(stop - from);
-    if (n < max && begin_ < linesEnd_) {
-      if (!ReadOneLine(out)) return false;
-      ++n;
+    if (count < max && begin_ < linesEnd_) {
+      if (!ReadOneLine(out[count])) break;
+      ++count;
     }
   }
-  return true;
+  return !done_;
 }
 
 // Sets linesEnd_ just past the last line feed buffered, or past the first
@@ -232,6 +238,10 @@ ResultsReader::ResultsReader(const ResultsReader& other, int fd)
   buffer_.resize(other.buffer_.size());
 }
 
+void ResultsReader::Prefetch(std::uint64_t from, std::uint64_t bytes) const {
+  ::posix_fadvise(fd_, static_cast<off_t>(from), static_cast<off_t>(bytes), POSIX_FADV_WILLNEED);
+}
+
 void ResultsReader::SetSlice(std::uint64_t from, std::uint64_t to) {
   base_ = from == 0 ? 0 : from - 1;
   begin_ = end_ = linesEnd_ = 0;
@@ -254,18 +264,16 @@ void ResultsReader::SetSlice(std::uint64_t from, std::uint64_t to) {
   }
 }
 
-bool ResultsReader::ReadOneLine(std::vector<ResultsReading>& out) {
+bool ResultsReader::ReadOneLine(ResultsReading& reading) {
   std::string_view line;
   if (!NextLine(line)) {
     done_ = true;
     return false;
   }
-  ResultsReading reading;
   if (!ParseResultsLine(line, reading)) {
     Fail("not a line of results: " + Quoted(line));
     return false;
   }
-  out.push_back(reading);
   return true;
 }
 

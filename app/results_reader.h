@@ -63,6 +63,8 @@ class ResultsReader {
   // come: at the end of the file or at a line that does not read. Raises
   // IoError for a failed read.
   bool Read(std::vector<ResultsReading>& out, std::size_t max);
+  // The same into `max` places at `out`; `count` says how many were filled.
+  bool Read(ResultsReading* out, std::size_t max, std::size_t& count);
 
   // Empty while every line read; otherwise the message naming the line.
   const std::string& Failure() const { return failure_; }
@@ -91,15 +93,17 @@ class ResultsReader {
   // first line feed from offset `from` - 1 on; slices that meet cover
   // every line once.
   void SetSlice(std::uint64_t from, std::uint64_t to);
+  // Asks the disk for `bytes` from `from` on ahead of their reading; a
+  // hint, never a failure.
+  void Prefetch(std::uint64_t from, std::uint64_t bytes) const;
 
  private:
   ResultsReader(const ResultsReader& other, int fd);
   bool Fill();
   void FindLinesEnd();
   bool NextLine(std::string_view& line);
-  // Appends the next line's reading; false at the end or a line that does
-  // not read.
-  bool ReadOneLine(std::vector<ResultsReading>& out);
+  // Reads the next line; false at the end or a line that does not read.
+  bool ReadOneLine(ResultsReading& reading);
   void ReadHeader();
   void Fail(const std::string& why);
   // Why the header ended early, for the not-a-results-file message.

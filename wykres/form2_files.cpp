@@ -106,10 +106,9 @@ void TForm2::TakeChunk(const ResultsLoader::Chunk& chunk, double done) {
   bool taken = false;
   Guarded([&] {
     // The points a run would have added for these readings, in its colours.
-    for (std::size_t i = 0; i < chunk.time.size(); ++i) {
-      series1_->AddPoint(chunk.time[i], chunk.input1[i], {}, 255);
-      series2_->AddPoint(chunk.time[i], chunk.input2[i], {}, 0xFFFFFF);
-    }
+    const std::size_t count = chunk.time.size();
+    series1_->AddPoints(chunk.time.data(), chunk.input1.data(), count, 255);
+    series2_->AddPoints(chunk.time.data(), chunk.input2.data(), count, 0xFFFFFF);
     taken = true;
   });
   if (!taken) {

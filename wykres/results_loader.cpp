@@ -56,6 +56,7 @@ void ResultsLoader::Cancel() {
 }
 
 void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uint64_t generation) {
+  std::vector<app::ResultsReading> readings(kChunkReadings);
   for (std::size_t slice = first; slice < sliceCount_; slice += kWorkers) {
     {
       std::unique_lock lock(mutex_);
@@ -66,7 +67,7 @@ void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uin
     end.slice = slice;
     end.end = true;
     try {
-      ReadSlice(reader, slice, generation);
+      ReadSlice(reader, slice, readings, generation);
       end.failedLine = reader.Failure().empty() ? 0 : reader.LineNumber();
       end.why = reader.FailureWhy();
     } catch (const std::exception& e) {
@@ -79,29 +80,31 @@ void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uin
 }
 
 // The slices cut the data at fixed offsets; the last runs to the end of the
-// file however long it has grown.
+// file however long it has grown. The disk starts on this worker's next
+// slice while this one is read.
 void ResultsLoader::ReadSlice(app::ResultsReader& reader, std::size_t slice,
+                              std::vector<app::ResultsReading>& readings,
                               std::uint64_t generation) {
   const std::uint64_t from = dataStart_ + slice * sliceBytes_;
   reader.SetSlice(from, slice + 1 == sliceCount_ ? UINT64_MAX : from + sliceBytes_);
-  std::vector<app::ResultsReading> readings;
+  if (slice + kWorkers < sliceCount_) reader.Prefetch(from + kWorkers * sliceBytes_, sliceBytes_);
   bool more = true;
   while (more) {
     {
       std::lock_guard lock(mutex_);
       if (cancel_) return;
     }
-    readings.clear();
-    more = reader.Read(readings, kChunkReadings);
-    if (readings.empty()) continue;
+    std::size_t count = 0;
+    more = reader.Read(readings.data(), readings.size(), count);
+    if (count == 0) continue;
     auto chunk = std::make_shared<Chunk>();
-    chunk->time.reserve(readings.size());
-    chunk->input1.reserve(readings.size());
-    chunk->input2.reserve(readings.size());
-    for (const app::ResultsReading& r : readings) {
-      chunk->time.push_back(static_cast<double>(r.time));
-      chunk->input1.push_back(r.input1);
-      chunk->input2.push_back(r.input2);
+    chunk->time.reserve(count);
+    chunk->input1.reserve(count);
+    chunk->input2.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      chunk->time.push_back(static_cast<double>(readings[i].time));
+      chunk->input1.push_back(readings[i].input1);
+      chunk->input2.push_back(readings[i].input2);
     }
     chunk->bytesRead = reader.BytesRead();
     chunk->fileSize = fileSize_;
