@@ -22,6 +22,8 @@ constexpr int kMaxFastPower = textconv::kMaxExactPowerOfTen;
 constexpr int kMaxPartDigits = 16;  // before or after the separator
 constexpr int kMaxNumberDigits = 10;
 
+constexpr double kPowersOfTenDouble[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+
 constexpr auto kPowersOfTenInt = [] {
   std::array<std::uint64_t, kMaxPartDigits + 1> powers{};
   powers[0] = 1;
@@ -118,14 +120,22 @@ bool Separated(const char*& p, const char* end) {
 // The value of the n digits at p (1 <= n <= 8), eight bytes at once: the
 // digits are moved to the top of the word, so the bytes below stand for
 // leading zeros, and pairs, quads and octets are combined in turn.
-[[gnu::always_inline]] inline std::uint64_t UpToEightDigits(const char* p, int n) {
+[[gnu::always_inline]] inline std::uint64_t Load8(const char* p) {
   std::uint64_t v;
   std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+[[gnu::always_inline]] inline std::uint64_t EightDigitsValue(std::uint64_t v, int n) {
   v -= 0x3030303030303030u;
   v <<= 8 * (8 - n);
   v = (v * 10 + (v >> 8)) & 0x00FF00FF00FF00FFu;
   v = (v * 100 + (v >> 16)) & 0x0000FFFF0000FFFFu;
   return (v * 10000 + (v >> 32)) & 0xFFFFFFFFu;
+}
+
+[[gnu::always_inline]] inline std::uint64_t UpToEightDigits(const char* p, int n) {
+  return EightDigitsValue(Load8(p), n);
 }
 
 // The value of the n digits at p (0 <= n <= 16).
@@ -135,8 +145,9 @@ bool Separated(const char*& p, const char* end) {
   return UpToEightDigits(p, n - 8) * 100000000u + UpToEightDigits(p + n - 8, 8);
 }
 
-// A field: its length up to the blank, CR or LF that ends it (16 or more:
-// not a plain field), and which of its bytes are digits.
+// A field: its length up to the blank, CR, LF or other control byte that
+// ends it (16 or more: not a plain field), and which of its bytes are
+// digits.
 struct Field {
   int length = 0;
   unsigned digits = 0;
@@ -144,7 +155,9 @@ struct Field {
 
 [[gnu::always_inline]] inline Field Scan(const char* p) {
   const __m128i bytes = Load16(p);
-  const unsigned ends = Matches(bytes, ' ') | Matches(bytes, '\r') | Matches(bytes, '\n');
+  const __m128i blank = _mm_set1_epi8(' ');
+  const auto ends =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(bytes, blank), blank)));
   Field field;
   field.length = ends == 0 ? 16 : __builtin_ctz(ends);
   const __m128i value = _mm_sub_epi8(bytes, _mm_set1_epi8('0'));
@@ -165,15 +178,22 @@ struct Field {
   return p + field.length;
 }
 
-// A number at p in the plain form; null when it is not plain. The value is
-// the integer of its digits divided once by a power of ten, as the general
-// line reader computes it.
-[[gnu::always_inline]] inline const char* PlainNumber(const char* p, long double& value) {
+// A number in the plain form: the integer of its digits, how many of them
+// follow the separator, and its sign.
+struct Decimal {
+  std::uint64_t mantissa = 0;
+  int decimals = 0;
+  bool negative = false;
+};
+
+// The number at p in the plain form; null when it is not plain.
+[[gnu::always_inline]] inline const char* PlainNumber(const char* p, Decimal& number) {
   const Field field = Scan(p);
   if (field.length >= 16) return nullptr;
-  const bool negative = *p == '-';
-  const int start = negative ? 1 : 0;
-  unsigned others = ((1u << field.length) - 1) & ~field.digits & ~static_cast<unsigned>(negative);
+  number.negative = *p == '-';
+  const int start = number.negative ? 1 : 0;
+  unsigned others =
+      ((1u << field.length) - 1) & ~field.digits & ~static_cast<unsigned>(number.negative);
   int separator = field.length;
   if (others != 0) {
     separator = __builtin_ctz(others);
@@ -183,18 +203,53 @@ struct Field {
   const int whole = separator - start;
   const int decimals = separator < field.length ? field.length - separator - 1 : 0;
   if (whole + decimals == 0 || whole + decimals > kMaxDigits) return nullptr;
-  std::uint64_t mantissa = Digits(p + start, whole);
+  number.decimals = decimals;
+  if (decimals > 0 && field.length - start <= 8) {
+    // Eight bytes hold it all: the separator is squeezed out and the
+    // digits read at once.
+    const std::uint64_t v = Load8(p + start);
+    const std::uint64_t low = v & ((std::uint64_t{1} << (8 * whole)) - 1);
+    const std::uint64_t high = (v >> (8 * (whole + 1))) << (8 * whole);
+    number.mantissa = EightDigitsValue(low | high, whole + decimals);
+    return p + field.length;
+  }
+  number.mantissa = Digits(p + start, whole);
   if (decimals > 0)
-    mantissa = mantissa * kPowersOfTenInt[decimals] + Digits(p + separator + 1, decimals);
-  value = static_cast<long double>(mantissa);
-  if (decimals > 0) value /= textconv::kPowersOfTen[decimals];
-  if (negative) value = -value;
+    number.mantissa =
+        number.mantissa * kPowersOfTenInt[decimals] + Digits(p + separator + 1, decimals);
   return p + field.length;
+}
+
+// The extended value the general line reader gives: the integer divided
+// once by a power of ten.
+[[gnu::always_inline]] inline long double Extended(const Decimal& number) {
+  long double value = static_cast<long double>(number.mantissa);
+  if (number.decimals > 0) value /= textconv::kPowersOfTen[number.decimals];
+  return number.negative ? -value : value;
+}
+
+// The single that value rounds to, the same as Extended's rounded to
+// single. With the integer below 2^53 and at most 8 decimals, the double
+// quotient is exact or correctly rounded, and below 2^25 no value halfway
+// between two singles lies within half a double's step of the exact value
+// unless it is that value (its distance from one is at least
+// 1 / (10^8 * 2^(25 - e)) for a value of exponent e, above 2^(e - 53)):
+// so the double rounds to single as the extended does.
+[[gnu::always_inline]] inline float Single(const Decimal& number) {
+  constexpr std::uint64_t kExactInDouble = std::uint64_t{1} << 53;
+  if (number.mantissa < kExactInDouble && number.decimals <= 8) {
+    double value = static_cast<double>(number.mantissa);
+    if (number.decimals > 0) value /= kPowersOfTenDouble[number.decimals];
+    if (value < 33554432.0 || number.decimals == 0)
+      return static_cast<float>(number.negative ? -value : value);
+  }
+  // At most 19 digits: far inside the single range.
+  return static_cast<float>(Extended(number));
 }
 
 // One plain line at p; answers the start of the next, or null.
 const char* PlainLine(const char* p, ResultsReading& reading) {
-  long double in1, in2, time;
+  Decimal in1, in2, time;
   p = PlainCount(SkipBlankRun(p), reading.number);
   if (p == nullptr || *p != ' ') return nullptr;
   p = PlainNumber(SkipBlankRun(p), in1);
@@ -206,10 +261,9 @@ const char* PlainLine(const char* p, ResultsReading& reading) {
   p = SkipBlankRun(p);
   if (*p == '\r') ++p;
   if (*p != '\n') return nullptr;
-  // At most 19 digits: far inside the single range.
-  reading.input1 = static_cast<float>(in1);
-  reading.input2 = static_cast<float>(in2);
-  reading.time = time;
+  reading.input1 = Single(in1);
+  reading.input2 = Single(in2);
+  reading.time = Extended(time);
   return p + 1;
 }
 
