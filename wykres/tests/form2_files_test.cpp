@@ -16,6 +16,7 @@
 #include "app/results_reader.h"
 #include "app/textconv.h"
 #include "chart/qt/tests/qt_app.h"
+#include "results_header.h"
 #include "wykres/form2.h"
 
 namespace kolva::wykres {
@@ -23,10 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kHeader =
-    "Date of the measurement - 07.03.2026\r\nTime of the measurement - 23:59:59\r\n \r\n \r\n"
-    "Time between samples in seconds - 0.001\r\n \r\nMeasurement lenth in minutes - 1\r\n \r\n"
-    " \r\nNR of the sample    INP1     INP2     TIME BASE\r\n \r\n";
+const char* const kHeader = testing::kResultsHeader;
 
 // A results file of `lines` readings: input 1 = n / 8, input 2 = -n, at
 // 0.001 s, then `tail` as it stands.

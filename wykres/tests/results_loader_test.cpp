@@ -15,16 +15,14 @@
 #include <thread>
 
 #include "chart/qt/tests/qt_app.h"
+#include "results_header.h"
 
 namespace kolva::wykres {
 namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kHeader =
-    "Date of the measurement - 07.03.2026\r\nTime of the measurement - 23:59:59\r\n \r\n \r\n"
-    "Time between samples in seconds - 0.001\r\n \r\nMeasurement lenth in minutes - 1\r\n \r\n"
-    " \r\nNR of the sample    INP1     INP2     TIME BASE\r\n \r\n";
+const char* const kHeader = testing::kResultsHeader;
 
 class ResultsLoaderTest : public ::testing::Test {
  protected:
