@@ -1,17 +1,22 @@
 // SPDX-License-Identifier: MIT
 #include "app/sampler.h"
 
-#include "app/startup.h"
-
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <thread>
 #include <utility>
 
+#include "app/startup.h"
 #include "platform/realtime.h"
 
 namespace kolva::app {
+
+void IdleUntilDeadline(platform::Clock& clock, std::int64_t ticksLeft) {
+  constexpr std::int64_t kLongestSleep = platform::Clock::kCounterTicksPerSecond / 100;
+  clock.Sleep(std::min(ticksLeft / 2, kLongestSleep));
+}
 
 RunSettings SettingsOf(const ControlState& panel) {
   RunSettings settings;
@@ -76,11 +81,10 @@ class Sampler::Worker : public RunEvents, public platform::PortBus, public platf
                        *this,  owner_.wallClock_, &owner_.lowRangeWritten_,
                        nullptr};
     // A real-time thread that never sleeps is throttled by the system (for
-    // tens of milliseconds each second): it sleeps for half of the time left
-    // to its next deadline instead, and wakes well within a period.
+    // tens of milliseconds each second): it sleeps instead.
     if (why.empty()) {
       context.idle = [&clock = owner_.clock_](std::int64_t ticksLeft) {
-        clock.Sleep(ticksLeft / 2);
+        IdleUntilDeadline(clock, ticksLeft);
       };
     }
     RunAcquisition(std::move(context));

@@ -140,6 +140,12 @@ struct RunContext {
 // 50 microseconds).
 inline constexpr std::int64_t kIdleTicks = 60;
 
+// The sampler's idle: sleeps for half of the ticks left to the next
+// deadline, so that it wakes well within a period, and for 10 ms at most,
+// so that the S key and the run's length are seen at once however long the
+// interval.
+void IdleUntilDeadline(platform::Clock& clock, std::int64_t ticksLeft);
+
 // One run from the results file's creation to its end, on the caller's
 // thread; returns when it has ended and Finished has been called. The
 // interval and length texts must have been checked by the caller. Every use

@@ -31,8 +31,10 @@ std::uint32_t SystemClock::GetTickCount() {
 
 void Clock::Sleep(std::int64_t ticks) {
   if (ticks <= 0) return;
-  std::this_thread::sleep_for(
-      std::chrono::nanoseconds(ticks * 1'000'000'000 / kCounterTicksPerSecond));
+  // Whole seconds and the rest apart, so that no product overflows.
+  std::this_thread::sleep_for(std::chrono::seconds(ticks / kCounterTicksPerSecond) +
+                              std::chrono::nanoseconds(ticks % kCounterTicksPerSecond *
+                                                       1'000'000'000 / kCounterTicksPerSecond));
 }
 
 }  // namespace kolva::platform

@@ -44,7 +44,9 @@ class FakeClock : public Clock {
   }
 
   // The counter moves only as it is read: a sleep is counted, not waited.
-  void Sleep(std::int64_t ticks) override { sleptTicks += ticks; }
+  void Sleep(std::int64_t ticks) override {
+    if (__builtin_add_overflow(sleptTicks, ticks, &sleptTicks)) sleptTicks = INT64_MAX;
+  }
   std::int64_t sleptTicks = 0;
 
   void AdvanceSeconds(double seconds) {
