@@ -8,14 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 
 #include "app/results_lines.h"
 #include "app/text_file.h"
-#include "app/textconv.h"
-#include "app/textconv_digits.h"
-#include "platform/locale_settings.h"
 
 namespace kolva::app {
 namespace {
@@ -119,13 +115,8 @@ bool ResultsReader::NextLine(std::string_view& line) {
 
 void ResultsReader::Fail(const std::string& why) {
   why_ = why;
-  failure_ = FailureAt(0);
+  failure_ = FailureText(name_, lineNumber_, why);
   done_ = true;
-}
-
-std::string ResultsReader::FailureAt(std::uint64_t linesBefore) const {
-  if (why_.empty()) return {};
-  return FailureText(name_, linesBefore + lineNumber_, why_);
 }
 
 std::string ResultsReader::FailureText(const std::string& name, std::uint64_t line,

@@ -68,11 +68,9 @@ class ResultsReader {
 
   // Empty while every line read; otherwise the message naming the line.
   const std::string& Failure() const { return failure_; }
-  // The same message with the line counted after `linesBefore` lines: a
-  // slice's lines count from its first.
-  std::string FailureAt(std::uint64_t linesBefore) const;
   // Its parts: why the line did not read (empty while every line read),
-  // and the number of the last line taken, the failed one included.
+  // and the number of the last line taken, the failed one included (a
+  // slice's lines count from its first).
   const std::string& FailureWhy() const { return why_; }
   std::uint64_t LineNumber() const { return lineNumber_; }
   // The file's name as messages give it, and the message for line `line`.

@@ -68,8 +68,8 @@ void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uin
     end.end = true;
     try {
       ReadSlice(reader, slice, readings, generation);
-      end.failedLine = reader.Failure().empty() ? 0 : reader.LineNumber();
       end.why = reader.FailureWhy();
+      end.failedLine = end.why.empty() ? 0 : reader.LineNumber();
     } catch (const std::exception& e) {
       end.why = e.what();
     }
