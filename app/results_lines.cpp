@@ -2,7 +2,9 @@
 #include "app/results_lines.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -267,6 +269,192 @@ const char* PlainLine(const char* p, ResultsReading& reading) {
   return p + 1;
 }
 
+// --- a whole line at once ----------------------------------------------
+
+// GCC 12's AVX-512 headers leave the unused lanes of some results
+// undefined on purpose, and then warn of it.
+#if !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#define KOLVA_WHOLE_LINE_TARGET \
+  __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+#define KOLVA_WHOLE_LINE_STEP                                                                \
+  __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt"), \
+                 always_inline)) inline
+
+// A line's four fields, each gathered right-aligned into a 16-byte lane of
+// its own (zero before its first digit), and where the next line starts.
+struct GatheredLine {
+  __m512i fields;
+  const char* next;
+  std::uint32_t negative;  // byte k: 1 when field k has a "-"
+};
+
+// The fields of the line at p in the plain form, read from one 64-byte
+// load; false when the line is longer, has a byte other than blanks,
+// digits, "-", ".", "," and a CR before its LF, or is not four plain fields
+// (PlainLine then decides it).
+KOLVA_WHOLE_LINE_STEP bool GatherLine(const char* p, GatheredLine& line) {
+  const __m512i bytes = _mm512_loadu_si512(p);
+  const std::uint64_t feeds = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'));
+  if (feeds == 0) return false;
+  const int length = __builtin_ctzll(feeds);  // at most 63
+  std::uint64_t inside = (std::uint64_t{1} << length) - 1;
+  const std::uint64_t digits =
+      _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, _mm512_set1_epi8('0')), _mm512_set1_epi8(9));
+  const std::uint64_t blanks = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(' '));
+  const std::uint64_t minus = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('-')) & inside;
+  const std::uint64_t points = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('.')) |
+                               _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(','));
+  const std::uint64_t returns = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) & inside;
+  if (returns != 0) {
+    if (returns != inside - (inside >> 1)) return false;  // a CR right before the LF only
+    inside >>= 1;
+  }
+  if ((inside & ~(digits | blanks | minus | points)) != 0) return false;
+  const std::uint64_t text = inside & ~blanks;
+  const std::uint64_t starts = text & ~(text << 1);
+  const std::uint64_t lasts = text & ~(text >> 1);
+  const std::uint64_t numbers = starts & (starts - 1);  // the starts after the count's
+  // Four fields; a "-" only first in a number, a separator only in one;
+  // each field ending in a digit, or in a separator after one.
+  if (__builtin_popcountll(starts) != 4 || (minus & ~numbers) != 0 ||
+      (points & ((numbers & -numbers) - 1)) != 0 ||
+      (lasts & ~(digits | (points & (digits << 1)))) != 0)
+    return false;
+
+  const __m512i iota = _mm512_set_epi64(0x3F3E3D3C3B3A3938, 0x3736353433323130, 0x2F2E2D2C2B2A2928,
+                                        0x2726252423222120, 0x1F1E1D1C1B1A1918, 0x1716151413121110,
+                                        0x0F0E0D0C0B0A0908, 0x0706050403020100);
+  const __m512i fieldStarts = _mm512_maskz_compress_epi8(starts, iota);
+  const __m512i fieldLasts = _mm512_maskz_compress_epi8(lasts, iota);
+  const __m512i signs =
+      _mm512_maskz_compress_epi8(starts, _mm512_maskz_mov_epi8(minus, _mm512_set1_epi8(1)));
+  // Each field's length less one, a byte each: under 15, and under 10 for
+  // the count.
+  const auto spans = static_cast<std::uint32_t>(
+      _mm_cvtsi128_si32(_mm512_castsi512_si128(_mm512_sub_epi8(fieldLasts, fieldStarts))));
+  if (((spans + 0x01010101u) & 0xF0F0F0F0u) != 0 || (spans & 0xFFu) >= kMaxNumberDigits)
+    return false;
+
+  // Lane k, byte i: the byte 15 - i places left of field k's last.
+  const __m512i laneOf =
+      _mm512_set_epi64(0x0303030303030303, 0x0303030303030303, 0x0202020202020202,
+                       0x0202020202020202, 0x0101010101010101, 0x0101010101010101, 0, 0);
+  const __m512i place = _mm512_set_epi64(0x0001020304050607, 0x08090A0B0C0D0E0F, 0x0001020304050607,
+                                         0x08090A0B0C0D0E0F, 0x0001020304050607, 0x08090A0B0C0D0E0F,
+                                         0x0001020304050607, 0x08090A0B0C0D0E0F);
+  const __m512i index = _mm512_sub_epi8(_mm512_permutexvar_epi8(laneOf, fieldLasts), place);
+  const __m512i firstOf = _mm512_permutexvar_epi8(laneOf, _mm512_add_epi8(fieldStarts, signs));
+  line.fields = _mm512_maskz_permutexvar_epi8(_mm512_cmpge_epi8_mask(index, firstOf), index, bytes);
+  line.negative = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(signs)));
+  line.next = p + length + 1;
+  return true;
+}
+
+// A line's fields as PlainLine reads them: the integers of their digits and
+// where their separators are.
+struct LineNumbers {
+  std::uint64_t integers[8];  // field k's at 2k
+  std::uint64_t separators;   // lane k: its bit i for a separator at byte i
+};
+
+// The integers of a gathered line's fields: the digits left of a separator
+// moved one place right over it, and each lane's sixteen digits made into
+// one number. False when a field has two separators.
+KOLVA_WHOLE_LINE_STEP bool LineIntegers(const GatheredLine& line, LineNumbers& numbers) {
+  const __m512i field = line.fields;
+  numbers.separators = _mm512_cmpeq_epi8_mask(field, _mm512_set1_epi8('.')) |
+                       _mm512_cmpeq_epi8_mask(field, _mm512_set1_epi8(','));
+  const __m512i separator = _mm512_movm_epi8(numbers.separators);
+  __m512i left = _mm512_or_si512(separator, _mm512_bsrli_epi128(separator, 1));
+  left = _mm512_or_si512(left, _mm512_bsrli_epi128(left, 2));
+  left = _mm512_or_si512(left, _mm512_bsrli_epi128(left, 4));
+  left = _mm512_or_si512(left, _mm512_bsrli_epi128(left, 8));
+  if (_mm512_test_epi8_mask(separator, _mm512_bsrli_epi128(left, 1)) != 0) return false;
+  const __m512i packed =
+      _mm512_mask_blend_epi8(_mm512_movepi8_mask(left), field, _mm512_bslli_epi128(field, 1));
+  const __m512i digits =
+      _mm512_maskz_sub_epi8(_mm512_test_epi8_mask(packed, packed), packed, _mm512_set1_epi8('0'));
+  const __m512i pairs = _mm512_maddubs_epi16(digits, _mm512_set1_epi16(0x010A));
+  const __m512i quads = _mm512_madd_epi16(pairs, _mm512_set1_epi32(0x00010064));
+  const __m512i octets =
+      _mm512_madd_epi16(_mm512_packus_epi32(quads, quads), _mm512_set1_epi32(0x00012710));
+  _mm512_storeu_si512(numbers.integers,
+                      _mm512_add_epi64(_mm512_mul_epu32(octets, _mm512_set1_epi64(100000000)),
+                                       _mm512_srli_epi64(octets, 32)));
+  return numbers.integers[0] <= 0xFFFFFFFFu;
+}
+
+// The reading from a line's integers, as PlainLine makes it.
+[[gnu::always_inline]] inline ResultsReading WholeReading(const LineNumbers& numbers,
+                                                          std::uint32_t negative) {
+  const auto field = [&](int k) {
+    const auto separator = static_cast<std::uint32_t>(numbers.separators >> (16 * k)) & 0xFFFFu;
+    Decimal decimal;
+    decimal.mantissa = numbers.integers[2 * k];
+    decimal.decimals = separator == 0 ? 0 : 15 - __builtin_ctz(separator);
+    decimal.negative = ((negative >> (8 * k)) & 1) != 0;
+    return decimal;
+  };
+  ResultsReading reading;
+  reading.number = static_cast<std::uint32_t>(numbers.integers[0]);
+  reading.input1 = Single(field(1));
+  reading.input2 = Single(field(2));
+  reading.time = Extended(field(3));
+  return reading;
+}
+
+// Lines a batch at a time: each step over the batch before the next, so
+// that the processor overlaps the lines' long chains of work.
+template <class Out>
+KOLVA_WHOLE_LINE_TARGET const char* ReadWholeLines(const char* p, const char* end, const Out& out,
+                                                   std::size_t max, std::size_t& count) {
+  constexpr std::size_t kBatch = 16;
+  GatheredLine lines[kBatch];
+  LineNumbers numbers[kBatch];
+  count = 0;
+  while (count < max && p < end) {
+    const std::size_t want = std::min(kBatch, max - count);
+    std::size_t gathered = 0;
+    for (const char* at = p; gathered < want && at < end && GatherLine(at, lines[gathered]);)
+      at = lines[gathered++].next;
+    std::size_t made = 0;
+    while (made < gathered && LineIntegers(lines[made], numbers[made])) ++made;
+    for (std::size_t i = 0; i < made; ++i)
+      Put(out, count + i, WholeReading(numbers[i], lines[i].negative));
+    if (made > 0) p = lines[made - 1].next;
+    count += made;
+    if (made == want || count == max || p >= end) continue;
+    ResultsReading reading;
+    const char* next = PlainLine(p, reading);
+    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
+    Put(out, count++, reading);
+    p = next;
+  }
+  return p;
+}
+
+#if !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+template <class Out>
+const char* ReadSixteen(const char* p, const char* end, const Out& out, std::size_t max,
+                        std::size_t& count) {
+  count = 0;
+  ResultsReading reading;
+  while (count < max && p < end) {
+    const char* next = PlainLine(p, reading);
+    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
+    Put(out, count++, reading);
+    p = next;
+  }
+  return p;
+}
+
 }  // namespace
 
 bool ParseResultsLine(std::string_view line, ResultsReading& reading) {
@@ -295,16 +483,30 @@ bool ParseResultsLine(std::string_view line, ResultsReading& reading) {
   return true;
 }
 
+bool WholeLinesAvailable() {
+  static const bool available =
+      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+      __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi") &&
+      __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2") &&
+      __builtin_cpu_supports("popcnt");
+  return available;
+}
+
 const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, std::size_t max,
                            std::size_t& count) {
-  count = 0;
-  while (count < max && p < end) {
-    const char* next = PlainLine(p, out[count]);
-    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
-    p = next;
-    ++count;
-  }
-  return p;
+  if (WholeLinesAvailable()) return ReadWholeLines(p, end, out, max, count);
+  return ReadSixteen(p, end, out, max, count);
+}
+
+const char* ReadPlainLines(const char* p, const char* end, const ResultsColumns& out,
+                           std::size_t max, std::size_t& count) {
+  if (WholeLinesAvailable()) return ReadWholeLines(p, end, out, max, count);
+  return ReadSixteen(p, end, out, max, count);
+}
+
+const char* ReadPlainLinesSixteen(const char* p, const char* end, ResultsReading* out,
+                                  std::size_t max, std::size_t& count) {
+  return ReadSixteen(p, end, out, max, count);
 }
 
 }  // namespace kolva::app

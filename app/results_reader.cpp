@@ -32,6 +32,14 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Where reading i of a block goes.
+ResultsReading* At(ResultsReading* out, std::size_t i) {
+  return out + i;
+}
+ResultsColumns At(const ResultsColumns& out, std::size_t i) {
+  return {out.time + i, out.input1 + i, out.input2 + i};
+}
+
 }  // namespace
 
 ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
@@ -173,8 +181,10 @@ bool ResultsReader::Read(std::vector<ResultsReading>& out, std::size_t max) {
   return more;
 }
 
-bool ResultsReader::Read(ResultsReading* out, std::size_t max, std::size_t& count) {
+template <class Out>
+bool ResultsReader::ReadInto(const Out& out, std::size_t max, std::size_t& count) {
   count = 0;
+  ResultsReading reading;
   while (!done_ && count < max) {
     if (BytesRead() >= limit_) {
       done_ = true;
@@ -182,8 +192,8 @@ bool ResultsReader::Read(ResultsReading* out, std::size_t max, std::size_t& coun
     }
     if (begin_ >= linesEnd_) {
       // No whole line buffered: one line the plain way, which reads more.
-      if (!ReadOneLine(out[count])) break;
-      ++count;
+      if (!ReadOneLine(reading)) break;
+      Put(out, count++, reading);
       FindLinesEnd();
       continue;
     }
@@ -192,16 +202,24 @@ bool ResultsReader::Read(ResultsReading* out, std::size_t max, std::size_t& coun
     const char* from = buffer_.data() + begin_;
     std::size_t got = 0;
     const char* stop =
-        ReadPlainLines(from, buffer_.data() + linesEnd_, out + count, max - count, got);
+        ReadPlainLines(from, buffer_.data() + linesEnd_, At(out, count), max - count, got);
     count += got;
     lineNumber_ += got;
     begin_ += static_cast<std::size_t>(stop - from);
     if (count < max && begin_ < linesEnd_) {
-      if (!ReadOneLine(out[count])) break;
-      ++count;
+      if (!ReadOneLine(reading)) break;
+      Put(out, count++, reading);
     }
   }
   return !done_;
+}
+
+bool ResultsReader::Read(ResultsReading* out, std::size_t max, std::size_t& count) {
+  return ReadInto(out, max, count);
+}
+
+bool ResultsReader::Read(const ResultsColumns& out, std::size_t max, std::size_t& count) {
+  return ReadInto(out, max, count);
 }
 
 // Sets linesEnd_ just past the last line feed buffered, or past the first

@@ -33,6 +33,14 @@ struct ResultsReading {
   long double time = 0.0L;
 };
 
+// Readings as a chart takes them, a column each: places for `max` values
+// in each, the time rounded to double.
+struct ResultsColumns {
+  double* time = nullptr;
+  double* input1 = nullptr;
+  double* input2 = nullptr;
+};
+
 // A file that is not a results file: the message names the file and the
 // header line that gave it away.
 class ResultsFileError : public Error {
@@ -65,6 +73,7 @@ class ResultsReader {
   bool Read(std::vector<ResultsReading>& out, std::size_t max);
   // The same into `max` places at `out`; `count` says how many were filled.
   bool Read(ResultsReading* out, std::size_t max, std::size_t& count);
+  bool Read(const ResultsColumns& out, std::size_t max, std::size_t& count);
 
   // Empty while every line read; otherwise the message naming the line.
   const std::string& Failure() const { return failure_; }
@@ -102,6 +111,8 @@ class ResultsReader {
   bool NextLine(std::string_view& line);
   // Reads the next line; false at the end or a line that does not read.
   bool ReadOneLine(ResultsReading& reading);
+  template <class Out>
+  bool ReadInto(const Out& out, std::size_t max, std::size_t& count);
   void ReadHeader();
   void Fail(const std::string& why);
   // Why the header ended early, for the not-a-results-file message.

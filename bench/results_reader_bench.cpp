@@ -35,8 +35,17 @@ void BM_ParseResultsLines(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseResultsLines)->Arg(1)->Arg(0)->ArgName("low");
 
-// The same lines through the reader's block path, many bytes at a time.
+// The same lines through the reader's block path, sixteen bytes at a time
+// or (where the processor has AVX-512) a whole line at once.
 void BM_ReadPlainLines(benchmark::State& state) {
+  const bool whole = state.range(1) != 0;
+  if (whole && !kolva::app::WholeLinesAvailable()) {
+    state.SkipWithError("no AVX-512 here");
+    return;
+  }
+  const auto read =
+      whole ? static_cast<decltype(&kolva::app::ReadPlainLinesSixteen)>(&kolva::app::ReadPlainLines)
+            : &kolva::app::ReadPlainLinesSixteen;
   std::string text;
   kolva::bench::AppendResultsLines(text, 0, 100000, state.range(0) != 0);
   const std::size_t size = text.size();
@@ -44,15 +53,15 @@ void BM_ReadPlainLines(benchmark::State& state) {
   std::vector<kolva::app::ResultsReading> readings(100000);
   for (auto _ : state) {
     std::size_t count = 0;
-    const char* stop = kolva::app::ReadPlainLines(text.data(), text.data() + size, readings.data(),
-                                                  readings.size(), count);
+    const char* stop =
+        read(text.data(), text.data() + size, readings.data(), readings.size(), count);
     if (stop != text.data() + size || count != readings.size())
       state.SkipWithError("a line did not read");
     benchmark::DoNotOptimize(readings.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
-BENCHMARK(BM_ReadPlainLines)->Arg(1)->Arg(0)->ArgName("low");
+BENCHMARK(BM_ReadPlainLines)->ArgsProduct({{1, 0}, {0, 1}})->ArgNames({"low", "whole"});
 
 void BM_ReadResultsFile(benchmark::State& state) {
   const std::string path = (std::filesystem::temp_directory_path() /

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/errors.h"
 #include "app/results_lines.h"
@@ -45,29 +46,40 @@ void CheckAgainstCLibrary(std::string_view text, long double value) {
   if (!(expected == value && std::signbit(expected) == std::signbit(value))) __builtin_trap();
 }
 
-// Lines read by the results reader's block path read the same through its
+bool SameReading(const kolva::app::ResultsReading& a, const kolva::app::ResultsReading& b) {
+  return a.number == b.number && std::memcmp(&a.input1, &b.input1, 4) == 0 &&
+         std::memcmp(&a.input2, &b.input2, 4) == 0 && std::memcmp(&a.time, &b.time, 10) == 0;
+}
+
+// Lines read by the results reader's block path, a whole line at once or
+// sixteen bytes at a time and as many as asked, read the same through its
 // line path, bit for bit.
 void CheckResultsLines(std::string_view text) {
+  namespace app = kolva::app;
   std::string block(text);
   const std::size_t end = block.rfind('\n');
   if (end == std::string::npos) return;
-  block.resize(end + 1 + kolva::app::kPlainLinesSlack, ' ');
-  const char* p = block.data();
+  block.resize(end + 1 + app::kPlainLinesSlack, ' ');
   const char* const stop = block.data() + end + 1;
-  while (p < stop) {
-    kolva::app::ResultsReading fast, plain;
-    std::size_t count = 0;
-    const char* next = kolva::app::ReadPlainLines(p, stop, &fast, 1, count);
-    if (count == 0) next = static_cast<const char*>(std::memchr(p, '\n', stop - p)) + 1;
-    std::string_view line(p, next - p - 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const bool read = kolva::app::ParseResultsLine(line, plain);
-    if (count == 1 &&
-        (!read || plain.number != fast.number || std::memcmp(&plain.input1, &fast.input1, 4) != 0 ||
-         std::memcmp(&plain.input2, &fast.input2, 4) != 0 ||
-         std::memcmp(&plain.time, &fast.time, 10) != 0))
-      __builtin_trap();
-    p = next;
+  using Reader =
+      const char* (*)(const char*, const char*, app::ResultsReading*, std::size_t, std::size_t&);
+  for (Reader read : {static_cast<Reader>(&app::ReadPlainLines), &app::ReadPlainLinesSixteen}) {
+    std::vector<app::ResultsReading> fast(end + 1);
+    const char* p = block.data();
+    while (p < stop) {
+      std::size_t count = 0;
+      const char* next = read(p, stop, fast.data(), fast.size(), count);
+      for (std::size_t i = 0; i <= count && p < stop; ++i) {
+        const char* lf = static_cast<const char*>(std::memchr(p, '\n', stop - p));
+        std::string_view line(p, lf - p);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        app::ResultsReading plain;
+        const bool parsed = app::ParseResultsLine(line, plain);
+        if (i < count && (!parsed || !SameReading(plain, fast[i]))) __builtin_trap();
+        p = lf + 1;
+        if (i == count - 1 && p != next) __builtin_trap();
+      }
+    }
   }
 }
 

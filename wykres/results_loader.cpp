@@ -56,7 +56,6 @@ void ResultsLoader::Cancel() {
 }
 
 void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uint64_t generation) {
-  std::vector<app::ResultsReading> readings(kChunkReadings);
   for (std::size_t slice = first; slice < sliceCount_; slice += kWorkers) {
     {
       std::unique_lock lock(mutex_);
@@ -67,7 +66,7 @@ void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uin
     end.slice = slice;
     end.end = true;
     try {
-      ReadSlice(reader, slice, readings, generation);
+      ReadSlice(reader, slice, generation);
       end.why = reader.FailureWhy();
       end.failedLine = end.why.empty() ? 0 : reader.LineNumber();
     } catch (const std::exception& e) {
@@ -83,7 +82,6 @@ void ResultsLoader::Work(app::ResultsReader& reader, std::size_t first, std::uin
 // file however long it has grown. The disk starts on this worker's next
 // slice while this one is read.
 void ResultsLoader::ReadSlice(app::ResultsReader& reader, std::size_t slice,
-                              std::vector<app::ResultsReading>& readings,
                               std::uint64_t generation) {
   const std::uint64_t from = dataStart_ + slice * sliceBytes_;
   reader.SetSlice(from, slice + 1 == sliceCount_ ? UINT64_MAX : from + sliceBytes_);
@@ -94,18 +92,17 @@ void ResultsLoader::ReadSlice(app::ResultsReader& reader, std::size_t slice,
       std::lock_guard lock(mutex_);
       if (cancel_) return;
     }
-    std::size_t count = 0;
-    more = reader.Read(readings.data(), readings.size(), count);
-    if (count == 0) continue;
     auto chunk = std::make_shared<Chunk>();
-    chunk->time.reserve(count);
-    chunk->input1.reserve(count);
-    chunk->input2.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-      chunk->time.push_back(static_cast<double>(readings[i].time));
-      chunk->input1.push_back(readings[i].input1);
-      chunk->input2.push_back(readings[i].input2);
-    }
+    chunk->time.resize(kChunkReadings);
+    chunk->input1.resize(kChunkReadings);
+    chunk->input2.resize(kChunkReadings);
+    std::size_t count = 0;
+    more = reader.Read({chunk->time.data(), chunk->input1.data(), chunk->input2.data()},
+                       kChunkReadings, count);
+    if (count == 0) continue;
+    chunk->time.resize(count);
+    chunk->input1.resize(count);
+    chunk->input2.resize(count);
     chunk->bytesRead = reader.BytesRead();
     chunk->fileSize = fileSize_;
     Message message;

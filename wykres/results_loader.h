@@ -70,8 +70,7 @@ class ResultsLoader {
   };
 
   void Work(app::ResultsReader& reader, std::size_t first, std::uint64_t generation);
-  void ReadSlice(app::ResultsReader& reader, std::size_t slice,
-                 std::vector<app::ResultsReading>& readings, std::uint64_t generation);
+  void ReadSlice(app::ResultsReader& reader, std::size_t slice, std::uint64_t generation);
   void Post(std::uint64_t generation, Message message);
   void Deliver(std::uint64_t generation, Message& message);
   // Applies one message of the slice being shown; false when the load ended.
