@@ -278,11 +278,11 @@ const char* PlainLine(const char* p, ResultsReading& reading) {
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#define KOLVA_WHOLE_LINE_TARGET \
-  __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
-#define KOLVA_WHOLE_LINE_STEP                                                                \
-  __attribute__((target("avx512f,avx512bw,avx512dq,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt"), \
-                 always_inline)) inline
+// The instructions the whole-line steps use, which only some processors
+// have: WholeLinesAvailable asks before any is run.
+#define KOLVA_WHOLE_LINE_ISA "avx512f,avx512bw,avx512dq,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt"
+#define KOLVA_WHOLE_LINE_TARGET __attribute__((target(KOLVA_WHOLE_LINE_ISA)))
+#define KOLVA_WHOLE_LINE_STEP __attribute__((target(KOLVA_WHOLE_LINE_ISA), always_inline)) inline
 
 // A line's four fields, each gathered right-aligned into a 16-byte lane of
 // its own (zero before its first digit), and where the next line starts.
@@ -437,6 +437,10 @@ KOLVA_WHOLE_LINE_TARGET const char* ReadWholeLines(const char* p, const char* en
   return p;
 }
 
+#undef KOLVA_WHOLE_LINE_STEP
+#undef KOLVA_WHOLE_LINE_TARGET
+#undef KOLVA_WHOLE_LINE_ISA
+
 #if !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -487,8 +491,8 @@ bool WholeLinesAvailable() {
   static const bool available =
       __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
       __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512vbmi") &&
-      __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2") &&
-      __builtin_cpu_supports("popcnt");
+      __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi") &&
+      __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
   return available;
 }
 

@@ -29,7 +29,7 @@ inline constexpr std::size_t kPlainLinesSlack = 64;
 // line not read: one not in the plain form (ParseResultsLine decides it), or
 // `end`. `count` is the number of readings stored.
 //
-// Where the processor has AVX-512 (with VBMI), a line of up to 64 bytes is
+// Where the processor has AVX-512 (with VBMI and VBMI2), a line of up to 64 bytes is
 // read from one load; elsewhere, and for longer lines, sixteen bytes at a
 // time (ReadPlainLinesSixteen, the same readings).
 const char* ReadPlainLines(const char* p, const char* end, ResultsReading* out, std::size_t max,
