@@ -36,8 +36,7 @@ RunSettings SettingsOf(const ControlState& panel) {
 }
 
 PublishedSettings::PublishedSettings(RunSettings initial) {
-  kept_.push_back(std::make_unique<const RunSettings>(std::move(initial)));
-  current_.store(kept_.back().get(), std::memory_order_release);
+  Publish(std::move(initial));
 }
 
 void PublishedSettings::Publish(RunSettings settings) {

@@ -89,7 +89,7 @@ class TForm2 : public QWidget {
   void LoadChart1();
   void LoadSeries(chart::TLineSeries& series, chart::TColor color);
   void AddShortcuts();
-  void Guarded(const std::function<void()>& handler);
+  void Guarded(const std::function<void()>& handler) { chart1_->Guarded(handler); }
   void TakeChunk(const ResultsLoader::Chunk& chunk, double done);
   void EndLoad(const std::string& failure);
   void PlaceProgress();
@@ -98,7 +98,6 @@ class TForm2 : public QWidget {
   chart::qt::ChartWidget* chart1_ = nullptr;
   std::unique_ptr<chart::TLineSeries> series1_;
   std::unique_ptr<chart::TLineSeries> series2_;
-  std::function<void(std::exception_ptr)> onError_;
   QProgressBar* progress_ = nullptr;
   QTimer* paintTimer_ = nullptr;
   std::unique_ptr<ResultsLoader> loader_;

@@ -42,16 +42,7 @@ void SavePng(const QImage& picture, const QString& path) {
 }  // namespace
 
 void TForm2::SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
-  onError_ = handler;
   chart1_->SetErrorHandler(std::move(handler));
-}
-
-void TForm2::Guarded(const std::function<void()>& handler) {
-  try {
-    handler();
-  } catch (...) {
-    if (onError_) onError_(std::current_exception());
-  }
 }
 
 void TForm2::AddShortcuts() {
@@ -123,7 +114,8 @@ void TForm2::TakeChunk(const ResultsLoader::Chunk& chunk, double done) {
 void TForm2::EndLoad(const std::string& failure) {
   PaintWhileLoading(false);
   progress_->hide();
-  if (!failure.empty() && onError_) onError_(std::make_exception_ptr(app::Error(failure)));
+  // A file that stops reading is reported as any handler's error is.
+  if (!failure.empty()) Guarded([&] { throw app::Error(failure); });
 }
 
 // While a file loads, every chunk would ask for a paint of all the points

@@ -39,6 +39,9 @@ class ChartWidget : public QWidget {
   void SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
     onError_ = std::move(handler);
   }
+  // Runs an event handler; what it raises goes to the error handler (the
+  // window that holds the chart guards its own handlers with it too).
+  void Guarded(const std::function<void()>& handler);
   // Gives the chart the widget's position and size now; Qt delivers the
   // resize of a hidden widget only when it is shown.
   void SyncBounds();
@@ -56,7 +59,6 @@ class ChartWidget : public QWidget {
  private:
   void PaintAll(QPainter& painter);
   void DrawFrame(QPainter& painter);
-  void Guarded(const std::function<void()>& handler);
   // The client-area point of a mouse event, past the edge and border.
   int Inset() const;
   void Press(QMouseEvent* event, TShiftState extra);
