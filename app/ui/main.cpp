@@ -8,6 +8,7 @@
 
 #include "app/acquisition_run.h"
 #include "app/ui/chart_window_guard.h"
+#include "app/ui/close_on_signal.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
@@ -29,6 +30,11 @@ int main(int argc, char* argv[]) {
   // Qt sees the program's name only: no argument changes what it does.
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
+  // SIGTERM, SIGINT and SIGHUP close the main window, from the event loop
+  // below; one that arrives during start-up waits for it. Without the
+  // route (no pipe to be had) they end the program as before.
+  std::unique_ptr<ui::CloseOnSignal> signalRoute;
+  ui::Guarded([&signalRoute] { signalRoute = std::make_unique<ui::CloseOnSignal>(); });
   platform::SetCurrentLocale(platform::ReadUserLocale());
 
   platform::SystemClock clock;
@@ -61,5 +67,6 @@ int main(int argc, char* argv[]) {
     QCoreApplication::quit();
   });
   form.show();
+  if (signalRoute) signalRoute->Listen([&form] { return form.close(); });
   return application.exec();
 }
