@@ -17,7 +17,7 @@ top=$PWD
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libxkbcommon-dev
           libgtest-dev libgmock-dev libbenchmark-dev libcap-dev libcap2-bin libxcb1-dev
-          xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core)
+          xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core locales)
 
 install_missing() {
   local missing=()

@@ -2,6 +2,9 @@
 #include "app/settings_files.h"
 
 #include <algorithm>
+#include <exception>
+
+#include "platform/locale_settings.h"
 
 #include "app/card.h"
 #include "app/checked_math.h"
@@ -39,16 +42,60 @@ std::int32_t IntOf(const Line& line) {
   return ParseInt(line.text);
 }
 
-long double FloatOf(const Line& line) {
+bool Converts(const std::string& text) {
+  try {
+    ParseFloat(text);
+    return true;
+  } catch (const ConvertError&) {
+    return false;
+  }
+}
+
+// A settings file written in a locale with the other decimal separator
+// ('.' where this one writes ',', or the reverse) would otherwise stop every
+// start here, and the next save would write the same text back. A number
+// that does not convert as it stands but does with the locale's separator
+// in place of the other one is taken in the locale's form; any other text
+// stays as it is, to fail as before.
+class SeparatorMend {
+ public:
+  SeparatorMend(std::string fileName, const SettingsNote& note)
+      : fileName_(std::move(fileName)), note_(note) {}
+
+  std::string InLocaleForm(const std::string& text) {
+    if (Converts(text)) return text;
+    const char own = platform::CurrentLocale().decimalSeparator;
+    for (const char other : {'.', ','}) {
+      if (other == own || text.find(other) == std::string::npos) continue;
+      std::string mended = text;
+      std::replace(mended.begin(), mended.end(), other, own);
+      if (!Converts(mended)) continue;
+      if (!noted_ && note_) {
+        note_(fileName_ + ": numbers written with '" + other + "' are read as this locale's '" +
+              own + "'");
+      }
+      noted_ = true;
+      return mended;
+    }
+    return text;
+  }
+
+ private:
+  std::string fileName_;
+  const SettingsNote& note_;
+  bool noted_ = false;
+};
+
+long double FloatOf(const Line& line, SeparatorMend& mend) {
   if (line.cut) throw NotFloatError(line.text, true);
-  return ParseFloat(line.text);
+  return ParseFloat(mend.InLocaleForm(line.text));
 }
 
 // A field's text: a longer line is refused with the conversion error of the
 // number it stands for, rather than set shortened as if it were whole.
-const std::string& FieldText(const Line& line) {
+std::string FieldText(const Line& line, SeparatorMend& mend) {
   if (line.cut) throw NotFloatError(line.text, true);
-  return line.text;
+  return mend.InLocaleForm(line.text);
 }
 
 int ClampedOffset(const Line& line) {
@@ -71,14 +118,16 @@ std::uint16_t ReadBarFile(const std::string& path) {
 }
 
 void ReadKonfigFile(const std::string& path, KonfigControls& controls,
-                    const std::function<void(std::uint32_t)>& writeRangeWord) {
+                    const std::function<void(std::uint32_t)>& writeRangeWord,
+                    const SettingsNote& note) {
+  SeparatorMend mend("konfig.txt", note);
   TextFile file;
   file.Assign(path);
   file.Reset();
   controls.SetOffset1(ClampedOffset(ReadSettingsLine(file)));
   controls.SetOffset2(ClampedOffset(ReadSettingsLine(file)));
-  controls.SetIntervalText(FieldText(ReadSettingsLine(file)));
-  controls.SetLengthText(FieldText(ReadSettingsLine(file)));
+  controls.SetIntervalText(FieldText(ReadSettingsLine(file), mend));
+  controls.SetLengthText(FieldText(ReadSettingsLine(file), mend));
   const bool high = IsTrue(ReadSettingsLine(file));
   controls.SetHighRange(high);
   writeRangeWord(high ? Card::kRangeHigh : Card::kRangeLow);
@@ -88,17 +137,18 @@ void ReadKonfigFile(const std::string& path, KonfigControls& controls,
   file.Close();
 }
 
-void ReadKorekcjeFile(const std::string& path, Corrections& corrections) {
+void ReadKorekcjeFile(const std::string& path, Corrections& corrections, const SettingsNote& note) {
+  SeparatorMend mend("korekcje.txt", note);
   TextFile file;
   file.Assign(path);
   file.Reset();
   // The zero corrections keep the low 16 bits: a file value of -1 is 65535.
   corrections.ZeroCorrection1 = static_cast<std::uint16_t>(IntOf(ReadSettingsLine(file)));
   corrections.ZeroCorrection2 = static_cast<std::uint16_t>(IntOf(ReadSettingsLine(file)));
-  corrections.Gain2Low = StoreSingle(FloatOf(ReadSettingsLine(file)));
-  corrections.Gain2High = StoreSingle(FloatOf(ReadSettingsLine(file)));
-  corrections.ScaleLow = StoreSingle(FloatOf(ReadSettingsLine(file)));
-  corrections.ScaleHigh = StoreSingle(FloatOf(ReadSettingsLine(file)));
+  corrections.Gain2Low = StoreSingle(FloatOf(ReadSettingsLine(file), mend));
+  corrections.Gain2High = StoreSingle(FloatOf(ReadSettingsLine(file), mend));
+  corrections.ScaleLow = StoreSingle(FloatOf(ReadSettingsLine(file), mend));
+  corrections.ScaleHigh = StoreSingle(FloatOf(ReadSettingsLine(file), mend));
   file.Close();
 }
 

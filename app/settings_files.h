@@ -65,13 +65,23 @@ struct Corrections {
 // hexadecimal with "$", "x" or "0x").
 std::uint16_t ReadBarFile(const std::string& path);
 
+// Receives the one note a settings reader may give per file, without the
+// program's name: that numbers were written with the other decimal separator.
+using SettingsNote = std::function<void(const std::string&)>;
+
 // konfig.txt: eight lines applied in turn to `controls`. Line 5 selects the
 // range and then writes its word through `writeRangeWord`.
+// The numbers of konfig.txt and korekcje.txt (lines 3 and 4; lines 3 to 6)
+// are read in the locale's form: one that does not convert as it stands but
+// does with the locale's decimal separator in place of the other one ('.'
+// or ',') is taken so, set in that form, and noted once through `note`.
 void ReadKonfigFile(const std::string& path, KonfigControls& controls,
-                    const std::function<void(std::uint32_t)>& writeRangeWord);
+                    const std::function<void(std::uint32_t)>& writeRangeWord,
+                    const SettingsNote& note = {});
 
 // korekcje.txt: six lines into `corrections`, field by field.
-void ReadKorekcjeFile(const std::string& path, Corrections& corrections);
+void ReadKorekcjeFile(const std::string& path, Corrections& corrections,
+                      const SettingsNote& note = {});
 
 // Writes the eight lines of konfig.txt from `controls`. The new contents go
 // to a temporary file beside `path` that replaces it only when all of it was

@@ -12,10 +12,10 @@ constexpr std::uint32_t kProbeDelayMs = 1800;
 
 // Reads korekcje.txt into the card; the values read before a failing line
 // stay in effect.
-void ReadCorrections(const std::string& path, Card& card) {
+void ReadCorrections(const std::string& path, Card& card, const SettingsNote& note) {
   Corrections corrections = CorrectionsOf(card);
   try {
-    ReadKorekcjeFile(path, corrections);
+    ReadKorekcjeFile(path, corrections, note);
   } catch (...) {
     ApplyCorrections(corrections, card);
     throw;
@@ -40,13 +40,14 @@ void ApplyCorrections(const Corrections& corrections, Card& card) {
 }
 
 void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
-                const std::string& folder) {
+                const std::string& folder, const SettingsNote& note) {
   if (launchProbe) launchProbe();
   card.Delay(kProbeDelayMs);
   card.BaseAddress = ReadBarFile(folder + "bar.txt");
-  ReadKonfigFile(folder + "konfig.txt", controls,
-                 [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); });
-  ReadCorrections(folder + "korekcje.txt", card);
+  ReadKonfigFile(
+      folder + "konfig.txt", controls,
+      [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
+  ReadCorrections(folder + "korekcje.txt", card, note);
   if (IsCardIdentity(card.ReadPort8(card.BaseAddress))) {
     controls.SetCaption(kCardFoundCaption + HexText(card.BaseAddress, 4));
   } else {

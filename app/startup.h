@@ -41,8 +41,8 @@ inline bool IsCardIdentity(std::uint8_t identity) {
 // disabled. `folder` is put as it stands before the three file names ("" for
 // the current directory, else a path ending in "/").
 // The first failure raises and ends the sequence there; whatever was applied
-// before it stays.
+// before it stays. `note` receives the settings files' notes.
 void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
-                const std::string& folder = "");
+                const std::string& folder = "", const SettingsNote& note = {});
 
 }  // namespace kolva::app

@@ -2,6 +2,7 @@
 #include "tools/record_session.h"
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <thread>
 
@@ -35,13 +36,20 @@ std::uint32_t RangeWord(bool high) {
 
 void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& options,
                  const std::string& folder) {
+  // A settings file written with the other decimal separator is read all
+  // the same; the note about it is not an error, so --quiet keeps it back.
+  const app::SettingsNote note = [&options](const std::string& text) {
+    if (!options.quiet) std::fputs(("kolva-record: " + text + "\n").c_str(), stderr);
+  };
   card.BaseAddress = Reading("bar.txt", [&] { return app::ReadBarFile(folder + "bar.txt"); });
   Reading("konfig.txt", [&] {
-    app::ReadKonfigFile(folder + "konfig.txt", panel,
-                        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); });
+    app::ReadKonfigFile(
+        folder + "konfig.txt", panel,
+        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
   });
   app::Corrections corrections;
-  Reading("korekcje.txt", [&] { app::ReadKorekcjeFile(folder + "korekcje.txt", corrections); });
+  Reading("korekcje.txt",
+          [&] { app::ReadKorekcjeFile(folder + "korekcje.txt", corrections, note); });
   app::ApplyCorrections(corrections, card);
   const bool wasHigh = panel.HighRange();
   panel.Override(options);

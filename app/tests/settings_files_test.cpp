@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <sched.h>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -209,9 +210,9 @@ TEST_F(SettingsFilesTest, KonfigWithFourLinesSelectsLowIfZeroAndClearsBothBoxes)
 
 TEST_F(SettingsFilesTest, KonfigStopsAtTheFirstLineThatDoesNotConvert) {
   KonfigPanel badInterval;
-  EXPECT_EQ(MessageOf([&] { ReadKonfig("3\r\n4\r\n1,5\r\nx\r\ntrue\r\n", badInterval); }),
-            "'1,5' is not a valid floating point value");
-  const std::vector<std::string> applied = {"offset1 3", "offset2 4", "interval 1,5"};
+  EXPECT_EQ(MessageOf([&] { ReadKonfig("3\r\n4\r\n1,5x\r\nx\r\ntrue\r\n", badInterval); }),
+            "'1,5x' is not a valid floating point value");
+  const std::vector<std::string> applied = {"offset1 3", "offset2 4", "interval 1,5x"};
   EXPECT_EQ(badInterval.log, applied);
   EXPECT_TRUE(words_.empty());
   EXPECT_EQ(badInterval.length, "0.1");
@@ -231,16 +232,58 @@ TEST_F(SettingsFilesTest, KonfigStopsAtTheFirstLineThatDoesNotConvert) {
   EXPECT_TRUE(missing.log.empty());
 }
 
-TEST_F(SettingsFilesTest, KonfigLine3UsesTheLocaleDecimalSeparator) {
+// Files written in a locale with the other separator load, in this locale's
+// form, with one note a file; what converted before reads as it stands.
+TEST_F(SettingsFilesTest, NumbersWrittenWithTheOtherDecimalSeparatorReadInTheLocalesForm) {
   platform::LocaleSettings comma;
   comma.decimalSeparator = ',';
-  platform::SetCurrentLocale(comma);
-  KonfigPanel panel;
-  ReadKonfig("0\r\n0\r\n0,002\r\n", panel);
-  EXPECT_EQ(panel.interval, "0,002");
-  KonfigPanel point;
-  EXPECT_EQ(MessageOf([&] { ReadKonfig("0\r\n0\r\n0.002\r\n", point); }),
-            "'0.002' is not a valid floating point value");
+  std::vector<std::string> notes;
+  const SettingsNote note = [&notes](const std::string& text) { notes.push_back(text); };
+  for (const char own : {',', '.'}) {
+    comma.decimalSeparator = own;
+    platform::SetCurrentLocale(comma);
+    const std::string other = own == ',' ? "." : ",";
+    const auto form = [own](std::string text) {
+      std::replace(text.begin(), text.end(), '#', own);
+      return text;
+    };
+    notes.clear();
+    KonfigPanel panel;
+    Write("konfig.txt", "0\r\n0\r\n0" + other + "002\r\n1" + other + "5\r\ntrue\r\n");
+    ReadKonfigFile(
+        Path("konfig.txt"), panel, [](std::uint32_t) {}, note);
+    EXPECT_EQ(panel.interval, form("0#002"));
+    EXPECT_EQ(panel.length, form("1#5"));
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0], "konfig.txt: numbers written with '" + other +
+                            "' are read as this locale's '" + own + "'");
+    WriteKonfigFile(Path("konfig.txt"), panel);
+    const std::string saved = form("0\r\n0\r\n0#002\r\n1#5\r\n");
+    EXPECT_EQ(Read("konfig.txt").substr(0, saved.size()), saved);
+
+    notes.clear();
+    Write("korekcje.txt",
+          "0\r\n0\r\n1" + other + "5\r\n2\r\n366" + other + "2109375\r\n3906" + other + "25\r\n");
+    Corrections c;
+    ReadKorekcjeFile(Path("korekcje.txt"), c, note);
+    EXPECT_EQ(c.Gain2Low, 1.5f);
+    EXPECT_EQ(c.ScaleLow, 366.2109375f);
+    EXPECT_EQ(c.ScaleHigh, 3906.25f);
+    EXPECT_EQ(notes.size(), 1u);
+
+    // The locale's own form and texts that convert neither way are untouched.
+    notes.clear();
+    KonfigPanel ownForm;
+    Write("konfig.txt", form("0\r\n0\r\n0#002\r\n1" + other + "2" + other + "3\r\n"));
+    ReadKonfigFile(
+        Path("konfig.txt"), ownForm, [](std::uint32_t) {}, note);
+    EXPECT_EQ(ownForm.interval, form("0#002"));
+    EXPECT_EQ(ownForm.length, "1" + other + "2" + other + "3");
+    EXPECT_TRUE(notes.empty());
+    KonfigPanel bad;
+    EXPECT_EQ(MessageOf([&] { ReadKonfig("0\r\n0\r\n0" + other + "0" + other + "2\r\n", bad); }),
+              "'0" + other + "0" + other + "2' is not a valid floating point value");
+  }
 }
 
 TEST_F(SettingsFilesTest, KorekcjeStoresUnsigned16BitCorrectionsAndSingleFactors) {
@@ -280,14 +323,14 @@ TEST_F(SettingsFilesTest, WrittenKonfigHoldsEightCrLfLinesAndReadsBackToTheSameP
   panel.offset1 = -200;
   panel.offset2 = 13;
   panel.interval = "abc";  // kept as typed
-  panel.length = "2,5";
+  panel.length = "2;5";
   panel.high = true;
   panel.onHigh = true;
   panel.triggerEnabled = true;
   panel.chartResults = false;
   Write("konfig.txt", std::string(500, 'x'));
   WriteKonfigFile(Path("konfig.txt"), panel);
-  EXPECT_EQ(Read("konfig.txt"), "-200\r\n13\r\nabc\r\n2,5\r\ntrue\r\ntrue\r\ntrue\r\nfalse\r\n");
+  EXPECT_EQ(Read("konfig.txt"), "-200\r\n13\r\nabc\r\n2;5\r\ntrue\r\ntrue\r\ntrue\r\nfalse\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1) << "a temporary file was left";
 
   panel.interval = "0.003";
@@ -301,7 +344,7 @@ TEST_F(SettingsFilesTest, WrittenKonfigHoldsEightCrLfLinesAndReadsBackToTheSameP
   EXPECT_EQ(back.offset1, -200);
   EXPECT_EQ(back.offset2, 13);
   EXPECT_EQ(back.interval, "0.003");
-  EXPECT_EQ(back.length, "2,5");
+  EXPECT_EQ(back.length, "2;5");
   EXPECT_FALSE(back.high);
   EXPECT_FALSE(back.onHigh);
   EXPECT_TRUE(back.triggerEnabled);

@@ -215,8 +215,8 @@ TEST_F(StartupTest, BadKonfigLine3StopsBeforeKorekcjeAndDetection) {
 
 TEST_F(StartupTest, FailingKorekcjeKeepsTheValuesReadBeforeIt) {
   WriteAll("$D800\r\n");
-  Write("korekcje.txt", "12\r\n13\r\n1,5\r\n");
-  EXPECT_EQ(Run(), "'1,5' is not a valid floating point value");
+  Write("korekcje.txt", "12\r\n13\r\n1,5x\r\n");
+  EXPECT_EQ(Run(), "'1,5x' is not a valid floating point value");
   EXPECT_EQ(card_->ZeroCorrection1, 12);
   EXPECT_EQ(card_->ZeroCorrection2, 13);
   EXPECT_EQ(card_->Gain2Low, 0.0f);

@@ -17,6 +17,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdio>
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
@@ -129,7 +130,11 @@ bool TForm1::RunActive() const {
 }
 
 void TForm1::FormCreate() {
-  app::RunStartup(*card_, *this, platform_.launchProbe, platform_.folder);
+  // A settings file written with the other decimal separator loads all the
+  // same; the window keeps its boxes for errors and notes that on stderr.
+  app::RunStartup(
+      *card_, *this, platform_.launchProbe, platform_.folder,
+      [](const std::string& note) { std::fputs(("kolva: " + note + "\n").c_str(), stderr); });
 }
 
 void TForm1::FormClose() {

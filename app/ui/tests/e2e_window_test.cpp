@@ -78,49 +78,93 @@ class XConnection {
   xcb_connection_t* connection_;
 };
 
-TEST(EndToEnd, KolvaFindsTheSimulatedCardAndSavesItsSettingsOnClose) {
-  const char* build = std::getenv("KOLVA_BUILD_DIR");
-  ASSERT_NE(build, nullptr);
-  const std::string kolva = std::string(build) + "/app/ui/kolva";
-  ASSERT_TRUE(fs::exists(kolva));
-  ASSERT_TRUE(fs::exists(std::string(build) + "/app/ui/probecard")) << "the probe beside kolva";
-  if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+// Starts kolva on the simulated card with `konfig`, waits for the main
+// window's card caption, closes the window as a window manager does and
+// answers the caption and the konfig.txt the program saved.
+struct Session {
+  std::string title;
+  std::optional<int> status;
+  std::string saved;
+};
 
+Session StartAndClose(const std::string& konfig, std::vector<std::string> environment = {}) {
+  Session session;
   PrivateDisplay display;
-  ASSERT_FALSE(display.Name().empty()) << "Xvfb did not start";
-  // Line 1 is clamped and line 8's "TRUE" reads as false, so the file the
-  // program writes back differs from this one.
-  const KolvaRun program(display.Name(),
-                         "500\r\n-3\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\nTRUE\r\n", "sim");
-  ASSERT_FALSE(program.Folder().empty()) << "no scratch folder";
-  const fs::path& folder = program.Folder();
+  EXPECT_FALSE(display.Name().empty()) << "Xvfb did not start";
+  const KolvaRun program(display.Name(), konfig, "sim", std::move(environment));
+  EXPECT_FALSE(program.Folder().empty()) << "no scratch folder";
   XConnection x(display.Name());
-  ASSERT_TRUE(x.Ok());
+  EXPECT_TRUE(x.Ok());
+  if (display.Name().empty() || program.Folder().empty() || !x.Ok()) return session;
 
   xcb_window_t window = XCB_WINDOW_NONE;
-  std::string title;
-  const bool shown = WaitFor(
+  WaitFor(
       [&] {
         for (const auto& [id, name] : x.TopLevels()) {
           if (name.find("card") != std::string::npos || name.find("Card") != std::string::npos) {
             window = id;
-            title = name;
+            session.title = name;
           }
         }
         return window != XCB_WINDOW_NONE || program.Status(false).has_value();
       },
       seconds(30), std::chrono::milliseconds(20));
-  ASSERT_TRUE(shown && window != XCB_WINDOW_NONE) << "no main window with a card caption";
-  EXPECT_EQ(title, "  Card found on adress  -  $D800");
-  EXPECT_EQ(ReadFile(folder / "bar.txt").substr(0, 5), "$D800") << "the probe wrote bar.txt";
+  EXPECT_NE(window, XCB_WINDOW_NONE) << "no main window with a card caption";
+  EXPECT_EQ(ReadFile(program.Folder() / "bar.txt").substr(0, 5), "$D800")
+      << "the probe wrote bar.txt";
+  if (window == XCB_WINDOW_NONE) return session;
 
   x.SendDeleteWindow(window);
-  const bool ended = WaitFor([&] { return program.Status(false).has_value(); }, seconds(20),
-                             std::chrono::milliseconds(20));
-  ASSERT_TRUE(ended) << "kolva did not end when its window was closed";
-  EXPECT_EQ(program.Status(false), 0);
-  EXPECT_EQ(ReadFile(folder / "konfig.txt"),
-            "200\r\n-3\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\nfalse\r\n");
+  WaitFor([&] { return program.Status(false).has_value(); }, seconds(20),
+          std::chrono::milliseconds(20));
+  session.status = program.Status(false);
+  session.saved = ReadFile(program.Folder() / "konfig.txt");
+  return session;
+}
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const char* build = std::getenv("KOLVA_BUILD_DIR");
+    ASSERT_NE(build, nullptr);
+    ASSERT_TRUE(fs::exists(std::string(build) + "/app/ui/kolva"));
+    ASSERT_TRUE(fs::exists(std::string(build) + "/app/ui/probecard")) << "the probe beside kolva";
+    if (!OnPath("Xvfb")) GTEST_SKIP() << "Xvfb is not installed";
+  }
+};
+
+TEST_F(EndToEnd, KolvaFindsTheSimulatedCardAndSavesItsSettingsOnClose) {
+  // Line 1 is clamped and line 8's "TRUE" reads as false, so the file the
+  // program writes back differs from this one.
+  const Session session =
+      StartAndClose("500\r\n-3\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\nTRUE\r\n");
+  EXPECT_EQ(session.title, "  Card found on adress  -  $D800");
+  ASSERT_TRUE(session.status.has_value()) << "kolva did not end when its window was closed";
+  EXPECT_EQ(session.status, 0);
+  EXPECT_EQ(session.saved, "200\r\n-3\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\nfalse\r\n");
+}
+
+// Settings written in an English locale start kolva in a Polish one: the
+// card is found (korekcje.txt's points read too), and the next save writes
+// the numbers with the locale's comma. The locale is compiled for the test
+// alone, so the machine's own locales do not matter.
+TEST_F(EndToEnd, SettingsWrittenWithADecimalPointLoadInAPolishLocale) {
+  char pattern[] = "/tmp/kolva-locale-XXXXXX";
+  ASSERT_NE(::mkdtemp(pattern), nullptr);
+  const fs::path locales = pattern;
+  const std::string compile =
+      "localedef -i pl_PL -f UTF-8 " + (locales / "pl_PL.UTF-8").string() + " >/dev/null 2>&1";
+  if (std::system(compile.c_str()) != 0 || !fs::exists(locales / "pl_PL.UTF-8")) {
+    fs::remove_all(locales);
+    GTEST_SKIP() << "no locale sources to compile pl_PL from (Debian's locales package)";
+  }
+  const Session session =
+      StartAndClose("0\r\n0\r\n0.001\r\n0.1\r\nfalse\r\ntrue\r\nfalse\r\nfalse\r\n",
+                    {"LOCPATH=" + locales.string(), "LC_ALL=pl_PL.UTF-8"});
+  fs::remove_all(locales);
+  EXPECT_EQ(session.title, "  Card found on adress  -  $D800") << "a settings file did not load";
+  EXPECT_EQ(session.status, 0);
+  EXPECT_EQ(session.saved, "0\r\n0\r\n0,001\r\n0,1\r\nfalse\r\ntrue\r\nfalse\r\nfalse\r\n");
 }
 
 }  // namespace
