@@ -223,13 +223,25 @@ void TextFile::Write(std::string_view text) {
   }
 }
 
-// A line that does not fit what is left of the buffer sends the buffer's
-// whole lines on first, so the file grows by whole lines.
+// A line whose text and CR LF do not fit what is left of the buffer sends
+// the buffer's whole lines on first; one that does not fit even an empty
+// buffer goes out at once with its CR LF in one write. The buffer is only
+// ever written holding whole lines, so the file grows by whole lines.
 void TextFile::WriteLine(std::string_view line) {
   RequireOutput();
-  if (end_ > 0 && line.size() + 2 > kBufferSize - end_) FlushBuffer();
-  Write(line);
-  Write("\r\n");
+  const std::size_t size = line.size() + 2;
+  if (size > kBufferSize - end_) FlushBuffer();
+  if (size > kBufferSize) {
+    std::string whole;
+    whole.reserve(size);
+    whole.append(line).append("\r\n");
+    WriteOut(whole.data(), whole.size());
+    return;
+  }
+  std::memcpy(buffer_.get() + end_, line.data(), line.size());
+  std::memcpy(buffer_.get() + end_ + line.size(), "\r\n", 2);
+  end_ += size;
+  if (end_ == kBufferSize) FlushBuffer();
 }
 
 void TextFile::Flush() {
@@ -237,21 +249,26 @@ void TextFile::Flush() {
   FlushBuffer();
 }
 
+// What could not be written is dropped with the buffer, not raised again.
 void TextFile::FlushBuffer() {
+  WriteOut(buffer_.get(), std::exchange(end_, 0));
+}
+
+// Writes `count` bytes to the system; on failure cuts the file back to its
+// whole lines and raises.
+void TextFile::WriteOut(const char* bytes, std::size_t count) {
   std::size_t done = 0;
-  while (done < end_) {
-    const ssize_t put = ::write(fd_, buffer_.get() + done, end_ - done);
+  while (done < count) {
+    const ssize_t put = ::write(fd_, bytes + done, count - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       const int errnum = put < 0 ? errno : ENOSPC;
-      end_ = 0;  // what could not be written is dropped, not raised again
       CutToWholeLines();
       Fail(errnum);
     }
-    NoteWritten(buffer_.get() + done, static_cast<std::size_t>(put));
+    NoteWritten(bytes + done, static_cast<std::size_t>(put));
     done += static_cast<std::size_t>(put);
   }
-  end_ = 0;
 }
 
 void TextFile::NoteWritten(const char* bytes, std::size_t count) {

@@ -34,11 +34,13 @@ IoError IoErrorFromErrno(int errnum);
 // Bytes pass through untouched, nothing is trimmed.
 //
 // Writing: lines are ended by CR LF and collected in a buffer of a few KiB
-// that is written out before a line that would not fit, by Flush and by
-// Close, so that lines reach the file whole; the operation that actually
-// meets a write error raises it, the bytes it could not write are dropped,
-// and a line the system took only in part is cut off the file again. Close
-// releases the descriptor even when it raises.
+// that is written out before a line that would not fit with its CR LF, by
+// Flush and by Close; a line that does not fit even the empty buffer goes
+// out with its CR LF in one write. So lines written by WriteLine reach the
+// file whole, and it ends in a whole line between writes. The operation
+// that actually meets a write error raises it, the bytes it could not write
+// are dropped, and a line the system took only in part is cut off the file
+// again. Close releases the descriptor even when it raises.
 //
 // Reset reads regular files only; Rewrite writes regular files, character
 // devices (/dev/null, a terminal) and FIFOs that already have a reader. Both
@@ -103,6 +105,7 @@ class TextFile {
   bool Fill();
   bool ScanLine(std::string* line, std::size_t limit);
   void FlushBuffer();
+  void WriteOut(const char* bytes, std::size_t count);
   void NoteWritten(const char* bytes, std::size_t count);
   void CutToWholeLines() noexcept;
   [[noreturn]] void Fail(int errnum);
