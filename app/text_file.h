@@ -53,11 +53,14 @@ IoError IoErrorFromErrno(int errnum);
 // old file whole and no temporary file behind. The new file keeps the old
 // one's mode, owner and group. A target that may not be written (a
 // read-only file, a folder, a FIFO) is refused at Rewrite with code 5, as an
-// in-place rewrite would be. Where the folder cannot take a new file, or
-// the old owner cannot be kept, the target is rewritten in place instead.
-// A Close after any failure raises that failure again, never reporting a
-// save that did not happen. A symbolic link as target is replaced by the
-// new file.
+// in-place rewrite would be. Where the folder cannot take a new file, the
+// old owner cannot be kept, or the target has more than one name (hard
+// links), the target is rewritten in place instead, so that every name
+// sees the new contents. A Close after any failure raises that failure
+// again, never reporting a save that did not happen. A symbolic link as
+// target is kept: the file it finally points to is saved, with the
+// temporary file in that file's own folder; a link that points nowhere
+// gets the file it names, where that file's folder exists.
 //
 // Operations on a file in the wrong state raise the layer's own codes:
 // 103 not open, 104 not open for reading, 105 not open for writing.
@@ -121,6 +124,7 @@ class TextFile {
   int fd_ = -1;
   Mode mode_ = Mode::kClosed;
   Commit commit_ = Commit::kInPlace;
+  std::string target_;     // the file a rename commit replaces: name_ with links followed
   std::string temporary_;  // the rename commit's named file, while it has one
   std::optional<IoError> failure_;
 
