@@ -318,7 +318,7 @@ void TextFile::CloseOutput() {
   try {
     FlushBuffer();
     if (byRename && !failure_) {
-      if (::fsync(fd_) != 0) Fail(errno);
+      if (Sync(fd_) != 0) Fail(errno);
       NameTemporary();
     }
   } catch (const IoError& error) {

@@ -48,8 +48,9 @@ IoError IoErrorFromErrno(int errnum);
 // of file is refused with code 5.
 //
 // Commit::kByRename writes into a file of its own in the target's folder,
-// unnamed while it is written, and renames it over the target only at a
-// Close that met no error, then syncs the folder; a failed save leaves the
+// unnamed while it is written, and syncs it; only at a Close that met no
+// error is it renamed over the target, and then the folder is synced, so a
+// crash leaves the old contents or the new, whole. A failed save leaves the
 // old file whole and no temporary file behind. The new file keeps the old
 // one's mode, owner and group. A target that may not be written (a
 // read-only file, a folder, a FIFO) is refused at Rewrite with code 5, as an

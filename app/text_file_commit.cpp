@@ -56,7 +56,7 @@ std::string FinalTarget(const std::string& name) {
 void SyncFolder(const std::string& folder) {
   const int fd = OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
   if (fd < 0) throw IoErrorFromErrno(errno);
-  const bool synced = ::fsync(fd) == 0 || errno == EINVAL;  // EINVAL: nothing to sync there
+  const bool synced = Sync(fd) == 0 || errno == EINVAL;  // EINVAL: nothing to sync there
   const int errnum = errno;
   ::close(fd);
   if (!synced) throw IoErrorFromErrno(errnum);

@@ -30,6 +30,15 @@ inline bool MakeBlocking(int fd) {
   return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
+// The layer's fsync of a file or a folder. A test may point it at its own
+// function to see what a save syncs, and when; nothing else changes it.
+using SyncFunction = int (*)(int fd);
+inline SyncFunction syncFunction = ::fsync;
+
+inline int Sync(int fd) {
+  return syncFunction(fd);
+}
+
 // Closes `fd` and raises code 5: the name is not a file this layer takes.
 [[noreturn]] inline void RefuseKind(int fd) {
   ::close(fd);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The rename commit through links and for a file with several names.
+// The rename commit through links, for a file with several names, and what
+// it syncs when.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/text_file.h"
+#include "app/text_file_posix.h"
 
 namespace kolva::app {
 namespace {
@@ -103,6 +105,52 @@ TEST_F(TextFileCommitTest, AFileWithSeveralNamesIsSavedForEveryName) {
   EXPECT_EQ(ReadBytes(other), "new\r\n");
   EXPECT_EQ(ReadBytes(Path("shared/konfig.txt")), "new\r\n");
   EXPECT_EQ(fs::hard_link_count(other), 2u);
+}
+
+// What a save syncs, in order: the synced thing's kind, its inode, its size,
+// and what the target held at that moment.
+struct SyncSeen {
+  bool folder;
+  ino_t inode;
+  off_t size;
+  std::string targetHeld;
+  bool operator==(const SyncSeen&) const = default;
+};
+
+std::vector<SyncSeen>* seen = nullptr;
+std::string watched;
+
+int RecordingSync(int fd) {
+  struct stat info {};
+  ::fstat(fd, &info);
+  seen->push_back({S_ISDIR(info.st_mode), info.st_ino, S_ISDIR(info.st_mode) ? 0 : info.st_size,
+                   ReadBytes(watched)});
+  return ::fsync(fd);
+}
+
+void PrintTo(const SyncSeen& s, std::ostream* out) {
+  *out << (s.folder ? "folder " : "file ") << s.inode << " of " << s.size << " bytes, target held '"
+       << s.targetHeld << "'";
+}
+
+// The new contents reach the disk before the rename makes them the file's,
+// and the rename reaches it after, in the folder of the file a link names.
+TEST_F(TextFileCommitTest, TheNewFileIsSyncedBeforeTheRenameAndItsFolderAfter) {
+  fs::create_symlink("../shared/konfig.txt", Path("app/konfig.txt"));
+  std::vector<SyncSeen> syncs;
+  seen = &syncs;
+  watched = Path("shared/konfig.txt");
+  text_file_posix::syncFunction = RecordingSync;
+  const int code = Save(Path("app/konfig.txt"));
+  text_file_posix::syncFunction = ::fsync;
+  ASSERT_EQ(code, 0);
+  struct stat file {};
+  ASSERT_EQ(::stat(watched.c_str(), &file), 0);
+  struct stat folder {};
+  ASSERT_EQ(::stat(Path("shared").c_str(), &folder), 0);
+  const std::vector<SyncSeen> expected = {{false, file.st_ino, 5, "old\r\n"},
+                                          {true, folder.st_ino, 0, "new\r\n"}};
+  EXPECT_EQ(syncs, expected);
 }
 
 }  // namespace
