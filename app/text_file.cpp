@@ -118,11 +118,11 @@ void TextFile::Reset() {
   restOfLine_ = false;
 }
 
-void TextFile::Rewrite(Commit commit) {
+void TextFile::Rewrite(Commit commit, Lock lock) {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
   commit_ = commit;
-  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace();
+  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace(lock);
   fd_ = fd;
   mode_ = Mode::kOutput;
   failure_.reset();
@@ -131,12 +131,14 @@ void TextFile::Rewrite(Commit commit) {
   begin_ = end_ = 0;
 }
 
-// Creates or truncates the target itself. Non-blocking, so a FIFO without
-// a reader fails (ENXIO) instead of waiting; any kind IsWritableKind
-// rejects is refused after the open.
-int TextFile::OpenInPlace() {
-  const int fd = OpenRetrying(
-      name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+// Creates or empties the target itself. Non-blocking, so a FIFO without a
+// reader fails (ENXIO) instead of waiting; any kind IsWritableKind rejects
+// is refused after the open. Opened without O_TRUNC: a regular file is
+// emptied only once it is known to be one and, with `lock`, locked for this
+// use, so a file another run writes is refused whole.
+int TextFile::OpenInPlace(Lock lock) {
+  const int fd =
+      OpenRetrying(name_.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
     // With O_CREAT, ENOENT can only mean a folder on the way is missing.
     if (errno == ENOENT) throw IoError(kInvalidFilename);
@@ -145,6 +147,19 @@ int TextFile::OpenInPlace() {
   }
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !IsWritableKind(info) || !MakeBlocking(fd)) RefuseKind(fd);
+  if (S_ISREG(info.st_mode)) {
+    if (lock == Lock::kExclusive && !LockExclusive(fd)) {
+      const int errnum = errno;
+      ::close(fd);
+      if (errnum == EWOULDBLOCK) throw IoError(5);  // another use holds it
+      throw IoErrorFromErrno(errnum);
+    }
+    if (::ftruncate(fd, 0) != 0) {
+      const int errnum = errno;
+      ::close(fd);
+      throw IoErrorFromErrno(errnum);
+    }
+  }
   return fd;
 }
 

@@ -47,6 +47,12 @@ IoError IoErrorFromErrno(int errnum);
 // open without blocking, so a FIFO never holds the open up; any other kind
 // of file is refused with code 5.
 //
+// An in-place Rewrite empties a regular file only after opening it, so
+// that Lock::kExclusive can first take an exclusive advisory lock (flock)
+// on it, held until the file is closed: a file another use holds locked is
+// refused with code 5 and left untouched. Devices and FIFOs are not locked,
+// and neither is a file on a file system that keeps no locks.
+//
 // Commit::kByRename writes into a file of its own in the target's folder,
 // unnamed while it is written, and syncs it; only at a Close that met no
 // error is it renamed over the target, and then the folder is synced, so a
@@ -68,6 +74,8 @@ IoError IoErrorFromErrno(int errnum);
 class TextFile {
  public:
   enum class Commit { kInPlace, kByRename };
+  // Whether an in-place Rewrite locks the file for this use alone.
+  enum class Lock { kNone, kExclusive };
 
   TextFile();
   explicit TextFile(std::string name);
@@ -84,8 +92,8 @@ class TextFile {
   // rename commit that was not closed is discarded.
   void Reset();
   // Creates or truncates the bound file for writing (abandoning an open one
-  // as Reset does).
-  void Rewrite(Commit commit = Commit::kInPlace);
+  // as Reset does). A rename commit takes no lock.
+  void Rewrite(Commit commit = Commit::kInPlace, Lock lock = Lock::kNone);
 
   std::string ReadLine();
   // Reads a line keeping at most `limit` bytes of it; `cut` tells whether
@@ -113,7 +121,7 @@ class TextFile {
   void NoteWritten(const char* bytes, std::size_t count);
   void CutToWholeLines() noexcept;
   [[noreturn]] void Fail(int errnum);
-  int OpenInPlace();
+  int OpenInPlace(Lock lock);
   int OpenForCommit();
   int OpenNewFile(const struct stat* old, int& errnum);
   void CloseOutput();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,18 @@ inline SyncFunction syncFunction = ::fsync;
 
 inline int Sync(int fd) {
   return syncFunction(fd);
+}
+
+// Takes the exclusive advisory lock on `fd` without waiting: true when this
+// use holds it, or when the file system keeps no locks (the file is then
+// written unlocked, as everywhere else); false with errno EWOULDBLOCK when
+// another use holds it, or another errno for a failure.
+inline bool LockExclusive(int fd) {
+  int result;
+  do {
+    result = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (result != 0 && errno == EINTR);
+  return result == 0 || errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS;
 }
 
 // Closes `fd` and raises code 5: the name is not a file this layer takes.

@@ -115,6 +115,46 @@ TEST_F(TextFileHostileTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
             0);
 }
 
+// A file a locked use writes is refused to a second one, in this process
+// or another, before anything of it is emptied, until the first is closed.
+// Devices and FIFOs are never locked: two uses at once write them.
+TEST_F(TextFileHostileTest, ALockedFileIsRefusedWholeUntilItsUseCloses) {
+  const auto rewrite = [](const std::string& path) {
+    return [path] {
+      TextFile file(path);
+      file.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+      file.WriteLine("second");
+      file.Close();
+    };
+  };
+  const std::string results = Path("results.txt");
+  WriteBytes(results, "from before\r\n");
+  TextFile first(results);
+  first.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+  first.WriteLine("first");
+  first.Flush();
+  EXPECT_EQ(CodeOf(rewrite(results)), 5);
+  EXPECT_EQ(RunInChild([] { return true; }, [&] { return CodeOf(rewrite(results)); }), 5);
+  EXPECT_EQ(ReadBytes(results), "first\r\n");
+  first.WriteLine("more");
+  first.Close();
+  EXPECT_EQ(ReadBytes(results), "first\r\nmore\r\n");
+  EXPECT_EQ(CodeOf(rewrite(results)), 0);
+  EXPECT_EQ(ReadBytes(results), "second\r\n");
+
+  const std::string fifo = Path("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (const std::string& path : {std::string("/dev/null"), fifo}) {
+    TextFile held(path);
+    held.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+    EXPECT_EQ(CodeOf(rewrite(path)), 0) << path;
+    held.Close();
+  }
+  ::close(reader);
+}
+
 TEST_F(TextFileHostileTest, ALineReadKeepsAtMostItsLimit) {
   WriteBytes(Path("in.txt"), std::string(10000, 'a') + "\r\n12345\r\n1234\x1a");
   TextFile file(Path("in.txt"));
