@@ -79,7 +79,9 @@ void Run::Execute() {
   const RunSettings& first = c_.settings.Refresh();
   timing_.periodTicks = SamplePeriodFor(ParseFloat(first.intervalText));
   resultsFile_.Assign(first.resultsFileName);
-  resultsFile_.Rewrite();
+  // Locked from its creation to its close: a second run on the same file,
+  // in this program or another, is refused before it empties the file.
+  resultsFile_.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
   WriteHeader();
   // The header reaches the disk before a wait of unknown length.
   resultsFile_.Flush();

@@ -118,11 +118,11 @@ void TextFile::Reset() {
   restOfLine_ = false;
 }
 
-void TextFile::Rewrite(Commit commit) {
+void TextFile::Rewrite(Commit commit, Lock lock) {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
   commit_ = commit;
-  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace();
+  const int fd = commit == Commit::kByRename ? OpenForCommit() : OpenInPlace(lock);
   fd_ = fd;
   mode_ = Mode::kOutput;
   failure_.reset();
@@ -131,12 +131,14 @@ void TextFile::Rewrite(Commit commit) {
   begin_ = end_ = 0;
 }
 
-// Creates or truncates the target itself. Non-blocking, so a FIFO without
-// a reader fails (ENXIO) instead of waiting; any kind IsWritableKind
-// rejects is refused after the open.
-int TextFile::OpenInPlace() {
-  const int fd = OpenRetrying(
-      name_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+// Creates or empties the target itself. Non-blocking, so a FIFO without a
+// reader fails (ENXIO) instead of waiting; any kind IsWritableKind rejects
+// is refused after the open. Opened without O_TRUNC: a regular file is
+// emptied only once it is known to be one and, with `lock`, locked for this
+// use, so a file another run writes is refused whole.
+int TextFile::OpenInPlace(Lock lock) {
+  const int fd =
+      OpenRetrying(name_.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
   if (fd < 0) {
     // With O_CREAT, ENOENT can only mean a folder on the way is missing.
     if (errno == ENOENT) throw IoError(kInvalidFilename);
@@ -145,6 +147,19 @@ int TextFile::OpenInPlace() {
   }
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !IsWritableKind(info) || !MakeBlocking(fd)) RefuseKind(fd);
+  if (S_ISREG(info.st_mode)) {
+    if (lock == Lock::kExclusive && !LockExclusive(fd)) {
+      const int errnum = errno;
+      ::close(fd);
+      if (errnum == EWOULDBLOCK) throw IoError(5);  // another use holds it
+      throw IoErrorFromErrno(errnum);
+    }
+    if (::ftruncate(fd, 0) != 0) {
+      const int errnum = errno;
+      ::close(fd);
+      throw IoErrorFromErrno(errnum);
+    }
+  }
   return fd;
 }
 
@@ -223,13 +238,25 @@ void TextFile::Write(std::string_view text) {
   }
 }
 
-// A line that does not fit what is left of the buffer sends the buffer's
-// whole lines on first, so the file grows by whole lines.
+// A line whose text and CR LF do not fit what is left of the buffer sends
+// the buffer's whole lines on first; one that does not fit even an empty
+// buffer goes out at once with its CR LF in one write. The buffer is only
+// ever written holding whole lines, so the file grows by whole lines.
 void TextFile::WriteLine(std::string_view line) {
   RequireOutput();
-  if (end_ > 0 && line.size() + 2 > kBufferSize - end_) FlushBuffer();
-  Write(line);
-  Write("\r\n");
+  const std::size_t size = line.size() + 2;
+  if (size > kBufferSize - end_) FlushBuffer();
+  if (size > kBufferSize) {
+    std::string whole;
+    whole.reserve(size);
+    whole.append(line).append("\r\n");
+    WriteOut(whole.data(), whole.size());
+    return;
+  }
+  std::memcpy(buffer_.get() + end_, line.data(), line.size());
+  std::memcpy(buffer_.get() + end_ + line.size(), "\r\n", 2);
+  end_ += size;
+  if (end_ == kBufferSize) FlushBuffer();
 }
 
 void TextFile::Flush() {
@@ -237,21 +264,26 @@ void TextFile::Flush() {
   FlushBuffer();
 }
 
+// What could not be written is dropped with the buffer, not raised again.
 void TextFile::FlushBuffer() {
+  WriteOut(buffer_.get(), std::exchange(end_, 0));
+}
+
+// Writes `count` bytes to the system; on failure cuts the file back to its
+// whole lines and raises.
+void TextFile::WriteOut(const char* bytes, std::size_t count) {
   std::size_t done = 0;
-  while (done < end_) {
-    const ssize_t put = ::write(fd_, buffer_.get() + done, end_ - done);
+  while (done < count) {
+    const ssize_t put = ::write(fd_, bytes + done, count - done);
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) {
       const int errnum = put < 0 ? errno : ENOSPC;
-      end_ = 0;  // what could not be written is dropped, not raised again
       CutToWholeLines();
       Fail(errnum);
     }
-    NoteWritten(buffer_.get() + done, static_cast<std::size_t>(put));
+    NoteWritten(bytes + done, static_cast<std::size_t>(put));
     done += static_cast<std::size_t>(put);
   }
-  end_ = 0;
 }
 
 void TextFile::NoteWritten(const char* bytes, std::size_t count) {
@@ -301,7 +333,7 @@ void TextFile::CloseOutput() {
   try {
     FlushBuffer();
     if (byRename && !failure_) {
-      if (::fsync(fd_) != 0) Fail(errno);
+      if (Sync(fd_) != 0) Fail(errno);
       NameTemporary();
     }
   } catch (const IoError& error) {

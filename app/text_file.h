@@ -34,34 +34,48 @@ IoError IoErrorFromErrno(int errnum);
 // Bytes pass through untouched, nothing is trimmed.
 //
 // Writing: lines are ended by CR LF and collected in a buffer of a few KiB
-// that is written out before a line that would not fit, by Flush and by
-// Close, so that lines reach the file whole; the operation that actually
-// meets a write error raises it, the bytes it could not write are dropped,
-// and a line the system took only in part is cut off the file again. Close
-// releases the descriptor even when it raises.
+// that is written out before a line that would not fit with its CR LF, by
+// Flush and by Close; a line that does not fit even the empty buffer goes
+// out with its CR LF in one write. So lines written by WriteLine reach the
+// file whole, and it ends in a whole line between writes. The operation
+// that actually meets a write error raises it, the bytes it could not write
+// are dropped, and a line the system took only in part is cut off the file
+// again. Close releases the descriptor even when it raises.
 //
 // Reset reads regular files only; Rewrite writes regular files, character
 // devices (/dev/null, a terminal) and FIFOs that already have a reader. Both
 // open without blocking, so a FIFO never holds the open up; any other kind
 // of file is refused with code 5.
 //
+// An in-place Rewrite empties a regular file only after opening it, so
+// that Lock::kExclusive can first take an exclusive advisory lock (flock)
+// on it, held until the file is closed: a file another use holds locked is
+// refused with code 5 and left untouched. Devices and FIFOs are not locked,
+// and neither is a file on a file system that keeps no locks.
+//
 // Commit::kByRename writes into a file of its own in the target's folder,
-// unnamed while it is written, and renames it over the target only at a
-// Close that met no error, then syncs the folder; a failed save leaves the
+// unnamed while it is written, and syncs it; only at a Close that met no
+// error is it renamed over the target, and then the folder is synced, so a
+// crash leaves the old contents or the new, whole. A failed save leaves the
 // old file whole and no temporary file behind. The new file keeps the old
 // one's mode, owner and group. A target that may not be written (a
 // read-only file, a folder, a FIFO) is refused at Rewrite with code 5, as an
-// in-place rewrite would be. Where the folder cannot take a new file, or
-// the old owner cannot be kept, the target is rewritten in place instead.
-// A Close after any failure raises that failure again, never reporting a
-// save that did not happen. A symbolic link as target is replaced by the
-// new file.
+// in-place rewrite would be. Where the folder cannot take a new file, the
+// old owner cannot be kept, or the target has more than one name (hard
+// links), the target is rewritten in place instead, so that every name
+// sees the new contents. A Close after any failure raises that failure
+// again, never reporting a save that did not happen. A symbolic link as
+// target is kept: the file it finally points to is saved, with the
+// temporary file in that file's own folder; a link that points nowhere
+// gets the file it names, where that file's folder exists.
 //
 // Operations on a file in the wrong state raise the layer's own codes:
 // 103 not open, 104 not open for reading, 105 not open for writing.
 class TextFile {
  public:
   enum class Commit { kInPlace, kByRename };
+  // Whether an in-place Rewrite locks the file for this use alone.
+  enum class Lock { kNone, kExclusive };
 
   TextFile();
   explicit TextFile(std::string name);
@@ -78,8 +92,8 @@ class TextFile {
   // rename commit that was not closed is discarded.
   void Reset();
   // Creates or truncates the bound file for writing (abandoning an open one
-  // as Reset does).
-  void Rewrite(Commit commit = Commit::kInPlace);
+  // as Reset does). A rename commit takes no lock.
+  void Rewrite(Commit commit = Commit::kInPlace, Lock lock = Lock::kNone);
 
   std::string ReadLine();
   // Reads a line keeping at most `limit` bytes of it; `cut` tells whether
@@ -103,10 +117,11 @@ class TextFile {
   bool Fill();
   bool ScanLine(std::string* line, std::size_t limit);
   void FlushBuffer();
+  void WriteOut(const char* bytes, std::size_t count);
   void NoteWritten(const char* bytes, std::size_t count);
   void CutToWholeLines() noexcept;
   [[noreturn]] void Fail(int errnum);
-  int OpenInPlace();
+  int OpenInPlace(Lock lock);
   int OpenForCommit();
   int OpenNewFile(const struct stat* old, int& errnum);
   void CloseOutput();
@@ -118,6 +133,7 @@ class TextFile {
   int fd_ = -1;
   Mode mode_ = Mode::kClosed;
   Commit commit_ = Commit::kInPlace;
+  std::string target_;     // the file a rename commit replaces: name_ with links followed
   std::string temporary_;  // the rename commit's named file, while it has one
   std::optional<IoError> failure_;
 

@@ -18,6 +18,7 @@
 
 #include "app/tests/child_process.h"
 #include "app/text_file.h"
+#include "app/text_file_posix.h"
 
 namespace kolva::app {
 namespace {
@@ -62,9 +63,11 @@ class TextFileHostileTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
   std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-  std::vector<std::string> Entries() const {
+  std::vector<std::string> Entries(const std::string& folder = "") const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(Path(folder))) {
+      names.push_back(entry.path().filename());
+    }
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -113,6 +116,46 @@ TEST_F(TextFileHostileTest, FilesThatAreNotRegularAreRefusedWithoutWaiting) {
               file.Close();
             }),
             0);
+}
+
+// A file a locked use writes is refused to a second one, in this process
+// or another, before anything of it is emptied, until the first is closed.
+// Devices and FIFOs are never locked: two uses at once write them.
+TEST_F(TextFileHostileTest, ALockedFileIsRefusedWholeUntilItsUseCloses) {
+  const auto rewrite = [](const std::string& path) {
+    return [path] {
+      TextFile file(path);
+      file.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+      file.WriteLine("second");
+      file.Close();
+    };
+  };
+  const std::string results = Path("results.txt");
+  WriteBytes(results, "from before\r\n");
+  TextFile first(results);
+  first.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+  first.WriteLine("first");
+  first.Flush();
+  EXPECT_EQ(CodeOf(rewrite(results)), 5);
+  EXPECT_EQ(RunInChild([] { return true; }, [&] { return CodeOf(rewrite(results)); }), 5);
+  EXPECT_EQ(ReadBytes(results), "first\r\n");
+  first.WriteLine("more");
+  first.Close();
+  EXPECT_EQ(ReadBytes(results), "first\r\nmore\r\n");
+  EXPECT_EQ(CodeOf(rewrite(results)), 0);
+  EXPECT_EQ(ReadBytes(results), "second\r\n");
+
+  const std::string fifo = Path("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
+  const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  for (const std::string& path : {std::string("/dev/null"), fifo}) {
+    TextFile held(path);
+    held.Rewrite(TextFile::Commit::kInPlace, TextFile::Lock::kExclusive);
+    EXPECT_EQ(CodeOf(rewrite(path)), 0) << path;
+    held.Close();
+  }
+  ::close(reader);
 }
 
 TEST_F(TextFileHostileTest, ALineReadKeepsAtMostItsLimit) {
@@ -204,6 +247,91 @@ TEST_F(TextFileHostileTest, NoTemporaryFileOutlivesASave) {
   Save(konfig, "new");
   EXPECT_EQ(ReadBytes(konfig), "new\r\n");
   EXPECT_EQ(Entries(), std::vector<std::string>{"konfig.txt"});
+}
+
+// app/konfig.txt is a link: the save goes to the file it finally names, and
+// the link stays as it was.
+TEST_F(TextFileHostileTest, ASaveThroughALinkKeepsTheLinkAndUpdatesItsTarget) {
+  const struct {
+    const char* what;
+    std::string link;   // where app/konfig.txt points
+    std::string saved;  // the file that must hold the new contents, "" for none
+    int code;
+  } cases[] = {
+      {"relative", "../shared/konfig.txt", "konfig.txt", 0},
+      {"absolute", Path("shared/konfig.txt"), "konfig.txt", 0},
+      {"through a second link", "../shared/link.txt", "konfig.txt", 0},
+      {"dangling: the file it names is made", "../shared/none.txt", "none.txt", 0},
+      {"dangling into a missing folder", "../none/konfig.txt", "", 3},
+      {"a loop", "konfig.txt", "", 3},
+  };
+  const std::string link = Path("app/konfig.txt");
+  for (const auto& c : cases) {
+    fs::remove_all(Path("app"));
+    fs::remove_all(Path("shared"));
+    fs::create_directory(Path("app"));
+    fs::create_directory(Path("shared"));
+    WriteBytes(Path("shared/konfig.txt"), "old\r\n");
+    fs::create_symlink("konfig.txt", Path("shared/link.txt"));
+    fs::create_symlink(c.link, link);
+    EXPECT_EQ(CodeOf([&] { Save(link, "new"); }), c.code) << c.what;
+    std::error_code notALink;
+    EXPECT_EQ(fs::read_symlink(link, notALink), c.link) << c.what;
+    std::vector<std::string> shared = {"konfig.txt", "link.txt"};
+    if (!c.saved.empty()) {
+      EXPECT_EQ(ReadBytes(Path("shared/" + c.saved)), "new\r\n") << c.what;
+      if (c.saved == "none.txt") shared.push_back("none.txt");
+    }
+    if (c.saved != "konfig.txt") {
+      EXPECT_EQ(ReadBytes(Path("shared/konfig.txt")), "old\r\n") << c.what;
+    }
+    EXPECT_EQ(Entries("app"), std::vector<std::string>{"konfig.txt"}) << c.what;
+    EXPECT_EQ(Entries("shared"), shared) << c.what;
+  }
+}
+
+TEST_F(TextFileHostileTest, AFileWithSeveralNamesIsSavedForEveryName) {
+  WriteBytes(Path("konfig.txt"), "old\r\n");
+  fs::create_hard_link(Path("konfig.txt"), Path("other.txt"));
+  Save(Path("other.txt"), "new");
+  EXPECT_EQ(ReadBytes(Path("konfig.txt")), "new\r\n");
+  EXPECT_EQ(ReadBytes(Path("other.txt")), "new\r\n");
+  EXPECT_EQ(fs::hard_link_count(Path("other.txt")), 2u);
+}
+
+// What a save syncs, in order: the inode synced (and a file's size), and
+// what the target held at that moment.
+std::vector<std::string>* syncs = nullptr;
+std::string watched;
+
+int RecordingSync(int fd) {
+  struct stat info {};
+  ::fstat(fd, &info);
+  const std::string size = S_ISDIR(info.st_mode) ? "" : " of " + std::to_string(info.st_size);
+  syncs->push_back(std::to_string(info.st_ino) + size + ", target " + ReadBytes(watched));
+  return ::fsync(fd);
+}
+
+// The new contents reach the disk before the rename makes them the file's,
+// and the rename reaches it after, in the folder of the file a link names.
+TEST_F(TextFileHostileTest, TheNewFileIsSyncedBeforeTheRenameAndItsFolderAfter) {
+  fs::create_directory(Path("shared"));
+  watched = Path("shared/konfig.txt");
+  WriteBytes(watched, "old\r\n");
+  fs::create_symlink("shared/konfig.txt", Path("konfig.txt"));
+  std::vector<std::string> seen;
+  syncs = &seen;
+  text_file_posix::syncFunction = RecordingSync;
+  const int code = CodeOf([&] { Save(Path("konfig.txt"), "new"); });
+  text_file_posix::syncFunction = ::fsync;
+  ASSERT_EQ(code, 0);
+  const auto inode = [&](const std::string& name) {
+    struct stat info {};
+    ::stat(Path(name).c_str(), &info);
+    return std::to_string(info.st_ino);
+  };
+  EXPECT_EQ(seen, (std::vector<std::string>{inode("shared/konfig.txt") + " of 5, target old\r\n",
+                                            inode("shared") + ", target new\r\n"}));
 }
 
 }  // namespace

@@ -145,6 +145,44 @@ TEST_F(TextFileTest, WritesCrLfLinesThroughABuffer) {
   EXPECT_EQ(ReadBytes(path), expected);
 }
 
+// A line whose text fits the buffer but whose CR LF does not, after a few
+// bytes already held: after every WriteLine and Flush the file holds whole
+// lines of what was written, and the buffer holds at most its size.
+TEST_F(TextFileTest, TheFileEndsInAWholeLineAfterEveryWrite) {
+  constexpr std::size_t kBuffer = 4096;
+  const std::string path = Path("edge.txt");
+  for (const std::size_t held : {0, 2, 3, 5, 102}) {
+    for (const std::size_t room : {kBuffer - held, kBuffer}) {
+      for (std::size_t length = room - 4; length <= room; ++length) {
+        TextFile file(path);
+        file.Rewrite();
+        std::string written;
+        const auto check = [&](const char* after) {
+          const std::string disk = ReadBytes(path);
+          const bool whole = disk.empty() || disk.ends_with("\r\n");
+          EXPECT_TRUE(whole && written.starts_with(disk) && written.size() - disk.size() <= kBuffer)
+              << after << ", " << held << " bytes held, a line of " << length << ": " << disk.size()
+              << " of " << written.size() << " bytes on disk";
+        };
+        const auto line = [&](const std::string& text) {
+          file.WriteLine(text);
+          written += text + "\r\n";
+          check("WriteLine");
+        };
+        if (held > 0) line(std::string(held - 2, 'h'));
+        line(std::string(length, 'x'));
+        line("after");
+        file.Flush();
+        check("Flush");
+        EXPECT_EQ(ReadBytes(path), written);
+        for (int i = 0; i < 3; ++i) line(std::string(kBuffer - 3 + i, static_cast<char>('a' + i)));
+        file.Close();
+        EXPECT_EQ(ReadBytes(path), written);
+      }
+    }
+  }
+}
+
 TEST_F(TextFileTest, FileSystemErrorsCarryTheirCodes) {
   WriteBytes(Path("plain"), "x\r\n");
   fs::create_directory(Path("folder"));
