@@ -12,6 +12,7 @@
 
 #include "app/results_lines.h"
 #include "app/text_file.h"
+#include "app/text_file_posix.h"
 
 namespace kolva::app {
 namespace {
@@ -43,16 +44,26 @@ ResultsColumns At(const ResultsColumns& out, std::size_t i) {
 }  // namespace
 
 ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
-  do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) throw IoErrorFromErrno(errno);
-  struct stat info {};
-  if (::fstat(fd_, &info) == 0) size_ = static_cast<std::uint64_t>(info.st_size);
-  if (S_ISDIR(info.st_mode)) {
-    ::close(fd_);
-    throw IoErrorFromErrno(EISDIR);
+  using namespace text_file_posix;
+  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
+  // file is read (a FIFO, a device or a folder would block a read, never
+  // end, or fail later with a less clear message).
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  if (fd < 0) {
+    const int errnum = errno;
+    // A socket does not open (ENXIO): refused as any other kind of non-file.
+    if (errnum == ENXIO) throw IoError(5);
+    throw IoErrorFromErrno(errnum);
   }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
+  if (!MakeBlocking(fd)) {
+    const int errnum = errno;
+    ::close(fd);
+    throw IoErrorFromErrno(errnum);
+  }
+  fd_ = fd;
+  size_ = static_cast<std::uint64_t>(info.st_size);
   buffer_.resize(kBlockBytes + kMaxLineBytes + kPlainLinesSlack);
   try {
     ReadHeader();

@@ -3,9 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <random>
 #include <string>
 #include <vector>
@@ -208,6 +216,43 @@ TEST(ResultsReader, ReadsLineFeedsEitherSeparatorAndExponentTimes) {
   EXPECT_EQ(file.readings[1].time, Nearest<long double>("1E-5"));
   EXPECT_EQ(file.readings[2].number, 4294967295u);
   EXPECT_EQ(file.readings[2].time, 1.5e20L);
+}
+
+// A FIFO, a socket, a device or a folder is refused at once, never read: an
+// open that waited for a FIFO's writer would hang the window. Should the
+// open wait all the same, the test opens the writing end itself to end it.
+TEST(ResultsReader, AnythingButARegularFileIsAccessDeniedAtOnce) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("kolva_kinds_" + std::to_string(::getpid()));
+  std::filesystem::create_directory(folder);
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socket = (folder / "socket").string();
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  for (const std::string& path : {fifo, socket, std::string("/dev/zero"), folder.string()}) {
+    auto opened = std::async(std::launch::async, [&path]() -> std::string {
+      try {
+        ResultsReader reader(path);
+        return "read as a results file";
+      } catch (const IoError& e) {
+        return std::to_string(e.Code()) + " " + e.what();
+      } catch (const std::exception& e) {
+        return e.what();
+      }
+    });
+    if (opened.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+      ADD_FAILURE() << path << ": the open waits";
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_EQ(opened.get(), "5 File access denied") << path;
+  }
+  ::close(listener);
+  std::filesystem::remove_all(folder);
 }
 
 TEST(ResultsReader, AMissingFileIsTheFileError) {
