@@ -19,13 +19,26 @@ namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kMaxLineBytes = kMaxResultsLineBytes;
+// The longest line that reads, with its line end: its text, then CR LF. A
+// line feed not among these many bytes ends a line that is too long.
+constexpr std::size_t kLineSearch = kMaxLineBytes + 1;
 constexpr std::size_t kShownLineChars = 60;
 constexpr int kHeaderLines = 11;
+
+constexpr const char* kTooLong = "the line is too long to be a line of results";
 
 std::string Quoted(std::string_view line) {
   if (line.size() > kShownLineChars)
     return "\"" + std::string(line.substr(0, kShownLineChars)) + "...\"";
   return "\"" + std::string(line) + "\"";
+}
+
+// Why `bytes`, the start of a line with no line feed among them, does not
+// read: the line is too long, or cut by the file's end.
+const char* Unended(std::string_view bytes, bool atEnd) {
+  if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
+  if (!atEnd || bytes.size() >= kMaxLineBytes) return kTooLong;
+  return "the file ends in the middle of this line";
 }
 
 std::string BaseName(const std::string& path) {
@@ -91,7 +104,7 @@ bool ResultsReader::Fill() {
   if (limit_ != UINT64_MAX) {
     const std::uint64_t at = base_ + end_;
     room = static_cast<std::size_t>(
-        std::min<std::uint64_t>(room, (limit_ > at ? limit_ - at : 0) + kMaxLineBytes));
+        std::min<std::uint64_t>(room, (limit_ > at ? limit_ - at : 0) + kLineSearch));
   }
   ssize_t got;
   do {
@@ -104,29 +117,34 @@ bool ResultsReader::Fill() {
 }
 
 // The next whole line without its CR LF or LF. False at the end of the file
-// and at a line the file ends inside or that is too long (Failure() says).
+// and at a line that is too long (its text kMaxLineBytes or more) or that
+// the file ends inside (Failure() says).
 bool ResultsReader::NextLine(std::string_view& line) {
   for (;;) {
     const char* from = buffer_.data() + begin_;
-    const std::size_t searched = std::min(end_ - begin_, kMaxLineBytes);
+    const std::size_t searched = std::min(end_ - begin_, kLineSearch);
     const auto* lf = static_cast<const char*>(std::memchr(from, '\n', searched));
     if (lf != nullptr) {
-      std::size_t length = static_cast<std::size_t>(lf - from);
-      begin_ += length + 1;
+      const auto through = static_cast<std::size_t>(lf - from) + 1;
+      const std::size_t length = through - 1 - (through > 1 && from[through - 2] == '\r');
       ++lineNumber_;
-      if (length > 0 && from[length - 1] == '\r') --length;
+      if (length >= kMaxLineBytes) {
+        Fail(kTooLong);
+        return false;
+      }
+      begin_ += through;
       line = std::string_view(from, length);
       return true;
     }
-    if (end_ - begin_ >= kMaxLineBytes) {
+    if (searched == kLineSearch) {
       ++lineNumber_;
-      Fail("the line is too long to be a line of results");
+      Fail(Unended(std::string_view(from, searched), false));
       return false;
     }
     if (!Fill()) {
       if (begin_ == end_) return false;
       ++lineNumber_;
-      Fail("the file ends in the middle of this line");
+      Fail(Unended(std::string_view(buffer_.data() + begin_, end_ - begin_), true));
       return false;
     }
   }

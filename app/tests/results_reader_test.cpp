@@ -264,6 +264,77 @@ TEST(ResultsReader, AMissingFileIsTheFileError) {
   }
 }
 
+// --- the line-length limit ----------------------------------------------
+
+// A data line of `length` bytes of text (its number, blanks, the three
+// values) and the line end `end`.
+std::string LineOfLength(std::size_t number, std::size_t length, const std::string& end) {
+  const std::string head = std::to_string(number), tail = " 1.5 -2.25 0.001";
+  return head + std::string(length - head.size() - tail.size(), ' ') + tail + end;
+}
+
+// A line of 4096 bytes of text or more is too long, its CR LF or LF not
+// counted, whether the line is read from the buffer's block of lines or the
+// line at a time, wherever the block read from disk ends around it and
+// wherever a slice begins or ends in or near it.
+TEST(ResultsReader, ALineOf4096BytesOrMoreIsTooLongWhateverItsLineEndAndPlace) {
+  constexpr std::uint64_t kBlockEnd = (1u << 20) + 4096;  // of the first read from disk
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kolva_length_" + std::to_string(::getpid()) + ".txt");
+  for (std::size_t length = 4094; length <= 4097; ++length) {
+    for (const std::string end : {"\n", "\r\n"}) {
+      const std::size_t size = length + end.size();
+      const auto lateStart = static_cast<std::int64_t>(size + 2);  // the line begins past it
+      // Where the long line's line feed lies, against the first block's end.
+      for (const std::int64_t lf :
+           {-static_cast<std::int64_t>(kBlockEnd) + 9000, std::int64_t{-2000}, std::int64_t{-2},
+            std::int64_t{-1}, std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, lateStart}) {
+        const std::uint64_t start = kBlockEnd + lf + 1 - size;
+        std::string text = kHeader;
+        std::size_t count = 0;
+        while (start - text.size() >= 128) text += LineOfLength(count++, 62, "\r\n");
+        text += LineOfLength(count++, start - text.size() - 2, "\r\n");
+        text += LineOfLength(count, length, end) + LineOfLength(count + 1, 30, "\n");
+        std::ofstream(path, std::ios::binary) << text;
+        const bool reads = length < 4096;
+        const std::string where = std::to_string(length) + (end.size() == 1 ? " LF" : " CR LF") +
+                                  " ending at " + std::to_string(start + size);
+
+        const ResultsFile whole = ReadResultsFile(path.string());
+        EXPECT_EQ(whole.readings.size(), count + (reads ? 2 : 0)) << where;
+        EXPECT_EQ(whole.failure, reads ? ""
+                                       : path.filename().string() + ", line " +
+                                             std::to_string(12 + count) +
+                                             ": the line is too long to be a line of results")
+            << where;
+        // Two slices that meet in or beside the long line read as the whole.
+        ResultsReader first(path.string());
+        for (const std::uint64_t cut : {start - 1, start, start + 1, start + size / 2,
+                                        start + size - 2, start + size - 1, start + size}) {
+          std::vector<ResultsReading> readings;
+          std::string failure;
+          const std::pair<std::uint64_t, std::uint64_t> slices[] = {{first.BytesRead(), cut},
+                                                                    {cut, UINT64_MAX}};
+          for (const auto& [from, to] : slices) {
+            const auto slice = first.Twin();
+            slice->SetSlice(from, to);
+            const std::uint64_t before = 11 + readings.size();
+            while (slice->Read(readings, 1000)) {
+            }
+            if (!slice->FailureWhy().empty() && failure.empty())
+              failure = ResultsReader::FailureText(slice->Name(), before + slice->LineNumber(),
+                                                   slice->FailureWhy());
+            if (!failure.empty()) break;
+          }
+          EXPECT_EQ(failure, whole.failure) << where << ", cut at " << cut;
+          EXPECT_EQ(readings.size(), whole.readings.size()) << where << ", cut at " << cut;
+        }
+      }
+    }
+  }
+  std::filesystem::remove(path);
+}
+
 // --- slices for several threads -----------------------------------------
 
 // Slices cut anywhere (inside lines, at line starts, at and past the end)
