@@ -22,20 +22,23 @@ constexpr std::size_t kMaxLineBytes = kMaxResultsLineBytes;
 // The longest line that reads, with its line end: its text, then CR LF. A
 // line feed not among these many bytes ends a line that is too long.
 constexpr std::size_t kLineSearch = kMaxLineBytes + 1;
-constexpr std::size_t kShownLineChars = 60;
+constexpr std::size_t kShownLineBytes = 60;
 constexpr int kHeaderLines = 11;
 
 constexpr const char* kTooLong = "the line is too long to be a line of results";
+constexpr const char* kCrOnly = "the lines end in CR only, not in CR LF or LF";
 
+// A line as a message quotes it: its first bytes, escaped.
 std::string Quoted(std::string_view line) {
-  if (line.size() > kShownLineChars)
-    return "\"" + std::string(line.substr(0, kShownLineChars)) + "...\"";
-  return "\"" + std::string(line) + "\"";
+  return "\"" + EscapedText(line, kShownLineBytes) + "\"";
 }
 
 // Why `bytes`, the start of a line with no line feed among them, does not
-// read: the line is too long, or cut by the file's end.
+// read: a CR with a byte after it ends the line the way only CR-only files
+// do; otherwise the line is too long, or cut by the file's end.
 const char* Unended(std::string_view bytes, bool atEnd) {
+  const std::size_t cr = bytes.find('\r');
+  if (cr != std::string_view::npos && cr + 1 < bytes.size()) return kCrOnly;
   if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
   if (!atEnd || bytes.size() >= kMaxLineBytes) return kTooLong;
   return "the file ends in the middle of this line";
@@ -117,8 +120,8 @@ bool ResultsReader::Fill() {
 }
 
 // The next whole line without its CR LF or LF. False at the end of the file
-// and at a line that is too long (its text kMaxLineBytes or more) or that
-// the file ends inside (Failure() says).
+// and at a line that is too long (its text kMaxLineBytes or more), that the
+// file ends inside or that ends in CR only (Failure() says).
 bool ResultsReader::NextLine(std::string_view& line) {
   for (;;) {
     const char* from = buffer_.data() + begin_;

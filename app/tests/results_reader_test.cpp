@@ -199,7 +199,41 @@ INSTANTIATE_TEST_SUITE_P(
                       kHeader + kTwoLines + "2" + std::string(5000, ' ') + "1 2 3\r\n" + kTwoLines,
                       "line 14: the line is too long to be a line of results", 2, false},
         MalformedCase{"LongLine", kHeader + kTwoLines + std::string(5000, '7'),
-                      "line 14: the line is too long to be a line of results", 2, false}),
+                      "line 14: the line is too long to be a line of results", 2, false},
+        // File bytes in a message never end it early, steer a terminal or
+        // pass for a good line.
+        MalformedCase{"NulInLine", kHeader + kTwoLines + std::string("2  1\0  2  3\r\n", 14),
+                      "line 14: not a line of results: \"2  1\\x00  2  3\"", 2, false},
+        MalformedCase{"CtrlZFirst",
+                      kHeader + kTwoLines +
+                          "\x1A"
+                          "2  1  2  3\r\n",
+                      "line 14: not a line of results: \"\\x1A"
+                      "2  1  2  3\"",
+                      2, false},
+        MalformedCase{"BinaryLine", kHeader + "\x1B[2J\x9B\\" + std::string(70, '\xFF') + "\n",
+                      "line 12: not a line of results: \"\\x1B[2J\\x9B\\\\" +
+                          [] {
+                            std::string shown;
+                            for (int i = 0; i < 54; ++i) shown += "\\xFF";
+                            return shown;
+                          }() +
+                          "...\"",
+                      0, false},
+        MalformedCase{"EscapeInHeader", "\x1B]0;owned\x07\r\n",
+                      "line 1 should begin \"Date of the measurement - \", not "
+                      "\"\\x1B]0;owned\\x07\"",
+                      0, true},
+        // A file whose lines end in CR alone says so, in the header or after.
+        MalformedCase{"CrOnly",
+                      [] {
+                        std::string text = kHeader + kTwoLines;
+                        std::erase(text, '\n');
+                        return text;
+                      }(),
+                      "line 1: the lines end in CR only, not in CR LF or LF", 0, true},
+        MalformedCase{"CrOnlyData", kHeader + "0  1  2  3\r1  1  2  3\r",
+                      "line 12: the lines end in CR only, not in CR LF or LF", 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultsReader, ReadsLineFeedsEitherSeparatorAndExponentTimes) {

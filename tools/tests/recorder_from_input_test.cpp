@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // kolva-record --png --from as a child process, on results files that are
-// no file: it ends at once, with status 1 and the message.
+// no file or hold bytes a terminal would act on: it ends at once, with
+// status 1 and a message that shows on the terminal as plain text.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "tools/tests/recorder_child.h"
+#include "wykres/tests/results_header.h"
 
 namespace kolva::tools::testing {
 namespace {
@@ -51,6 +53,24 @@ TEST_F(RecorderFromInputTest, AFifoIsRefusedAtOnce) {
   EXPECT_EQ(done.status, 1) << "-1: still running after 10 s";
   EXPECT_EQ(done.err, "kolva-record: results.fifo: File access denied.\n");
   EXPECT_FALSE(fs::exists(folder_ / "o.png"));
+}
+
+// A line with a terminal's escape sequence, and a file whose lines end in
+// CR alone: each named, its bytes escaped.
+TEST_F(RecorderFromInputTest, FileBytesReachTheTerminalEscaped) {
+  const std::string header = wykres::testing::kResultsHeader;
+  WriteAll(folder_ / "escape.txt", header + "0  1  2  3\r\n\x1B]0;title\x07\x1B[2J 1 2 3\r\n");
+  Finished done = DrawFrom("escape.txt");
+  EXPECT_EQ(done.status, 1);
+  EXPECT_EQ(done.err,
+            "kolva-record: escape.txt, line 13: not a line of results: "
+            "\"\\x1B]0;title\\x07\\x1B[2J 1 2 3\"\n");
+
+  WriteAll(folder_ / "mac.txt", header + "0  1  2  3\r1  1  2  3\r");
+  done = DrawFrom("mac.txt");
+  EXPECT_EQ(done.status, 1);
+  EXPECT_EQ(done.err,
+            "kolva-record: mac.txt, line 12: the lines end in CR only, not in CR LF or LF.\n");
 }
 
 }  // namespace
