@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/errors.h"
 
+#include <algorithm>
+
 namespace kolva::app {
 namespace {
 
@@ -57,6 +59,63 @@ std::string QuotedText(std::string_view text, bool shortened) {
   }
   if (cut) quoted += "...";
   return quoted;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at the start of `text` that
+// encodes a character past U+009F, or 0: a single byte, a C1 control, an
+// overlong form, a surrogate, a value past U+10FFFF or a cut sequence.
+std::size_t PrintableSequence(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned lead = byte(0);
+  std::size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;  // the second byte's range
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    if (lead == 0xC2) low = 0xA0;  // not a C1 control
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  }
+  if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string EscapedText(std::string_view text, std::size_t limit) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string shown;
+  shown.reserve(std::min(text.size(), limit) + 8);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t sequence = c >= 0x80 ? PrintableSequence(text.substr(i)) : 0;
+    const std::size_t taken = sequence == 0 ? 1 : sequence;
+    if (limit - i < taken) break;
+    if (sequence != 0) {
+      shown.append(text.substr(i, sequence));
+    } else if (c == '\\') {
+      shown += "\\\\";
+    } else if (c < 0x20 || c >= 0x7F) {
+      shown += "\\x";
+      shown += kHex[c >> 4];
+      shown += kHex[c & 0xF];
+    } else {
+      shown += static_cast<char>(c);
+    }
+    i += taken;
+  }
+  if (i < text.size()) shown += "...";
+  return shown;
 }
 
 ConvertError NotIntegerError(std::string_view text, bool shortened) {

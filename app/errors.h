@@ -52,6 +52,14 @@ inline constexpr std::size_t kQuoteLimit = 64;
 // to the box, and a NUL would end it there.
 std::string QuotedText(std::string_view text, bool shortened = false);
 
+// File bytes as a message shows them, safe on a terminal and in a C string:
+// a byte below 0x20, DEL, a C1 control (U+0080 to U+009F) and any byte that
+// is not part of valid UTF-8 as "\xHH" (e.g. "\x1A"), a backslash doubled so
+// that it never reads as the start of one; printable ASCII and the rest of
+// valid UTF-8 as they stand. At most `limit` bytes of `text` are shown, cut
+// between characters, followed by "..." when some were left out.
+std::string EscapedText(std::string_view text, std::size_t limit = std::string_view::npos);
+
 // "'<text>' is not a valid integer value" and "'<text>' is not a valid
 // floating point value", with the text quoted as QuotedText does.
 ConvertError NotIntegerError(std::string_view text, bool shortened = false);

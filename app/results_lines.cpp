@@ -269,6 +269,15 @@ const char* PlainLine(const char* p, ResultsReading& reading) {
   return p + 1;
 }
 
+// Whether the line from p to next (just past its line feed) is too long:
+// its text, without CR LF or LF, kMaxResultsLineBytes bytes or more. The
+// common short line is told by its length alone.
+[[gnu::always_inline]] inline bool TooLong(const char* p, const char* next) {
+  const auto bytes = static_cast<std::size_t>(next - p);
+  if (bytes <= kMaxResultsLineBytes) return false;
+  return bytes - 1 - (next[-2] == '\r') >= kMaxResultsLineBytes;
+}
+
 // --- a whole line at once ----------------------------------------------
 
 // GCC 12's AVX-512 headers leave the unused lanes of some results
@@ -430,7 +439,7 @@ KOLVA_WHOLE_LINE_TARGET const char* ReadWholeLines(const char* p, const char* en
     if (made == want || count == max || p >= end) continue;
     ResultsReading reading;
     const char* next = PlainLine(p, reading);
-    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
+    if (next == nullptr || TooLong(p, next)) break;
     Put(out, count++, reading);
     p = next;
   }
@@ -452,7 +461,7 @@ const char* ReadSixteen(const char* p, const char* end, const Out& out, std::siz
   ResultsReading reading;
   while (count < max && p < end) {
     const char* next = PlainLine(p, reading);
-    if (next == nullptr || static_cast<std::size_t>(next - p) > kMaxResultsLineBytes) break;
+    if (next == nullptr || TooLong(p, next)) break;
     Put(out, count++, reading);
     p = next;
   }

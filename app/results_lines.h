@@ -20,8 +20,9 @@ inline constexpr std::size_t kPlainLinesSlack = 64;
 // blanks, the reading's number (up to 16 digits), then each of the inputs
 // and the time as an optional "-", up to 16 digits, and optionally "." or
 // "," with up to 16 more (19 digits at most in all), the fields separated by
-// blanks, the line ended by optional blanks and CR LF or LF, and shorter
-// than kMaxResultsLineBytes. `end` follows a line feed, and
+// blanks, the line ended by optional blanks and CR LF or LF, its text (the
+// line end not counted) shorter than kMaxResultsLineBytes. `end` follows a
+// line feed, and
 // kPlainLinesSlack bytes after it can be read.
 //
 // Stores at most `max` readings in `out`, each equal to what

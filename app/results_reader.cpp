@@ -12,19 +12,36 @@
 
 #include "app/results_lines.h"
 #include "app/text_file.h"
+#include "app/text_file_posix.h"
 
 namespace kolva::app {
 namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{1} << 20;
 constexpr std::size_t kMaxLineBytes = kMaxResultsLineBytes;
-constexpr std::size_t kShownLineChars = 60;
+// The longest line that reads, with its line end: its text, then CR LF. A
+// line feed not among these many bytes ends a line that is too long.
+constexpr std::size_t kLineSearch = kMaxLineBytes + 1;
+constexpr std::size_t kShownLineBytes = 60;
 constexpr int kHeaderLines = 11;
 
+constexpr const char* kTooLong = "the line is too long to be a line of results";
+constexpr const char* kCrOnly = "the lines end in CR only, not in CR LF or LF";
+
+// A line as a message quotes it: its first bytes, escaped.
 std::string Quoted(std::string_view line) {
-  if (line.size() > kShownLineChars)
-    return "\"" + std::string(line.substr(0, kShownLineChars)) + "...\"";
-  return "\"" + std::string(line) + "\"";
+  return "\"" + EscapedText(line, kShownLineBytes) + "\"";
+}
+
+// Why `bytes`, the start of a line with no line feed among them, does not
+// read: a CR with a byte after it ends the line the way only CR-only files
+// do; otherwise the line is too long, or cut by the file's end.
+const char* Unended(std::string_view bytes, bool atEnd) {
+  const std::size_t cr = bytes.find('\r');
+  if (cr != std::string_view::npos && cr + 1 < bytes.size()) return kCrOnly;
+  if (!bytes.empty() && bytes.back() == '\r') bytes.remove_suffix(1);
+  if (!atEnd || bytes.size() >= kMaxLineBytes) return kTooLong;
+  return "the file ends in the middle of this line";
 }
 
 std::string BaseName(const std::string& path) {
@@ -43,16 +60,26 @@ ResultsColumns At(const ResultsColumns& out, std::size_t i) {
 }  // namespace
 
 ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
-  do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) throw IoErrorFromErrno(errno);
-  struct stat info {};
-  if (::fstat(fd_, &info) == 0) size_ = static_cast<std::uint64_t>(info.st_size);
-  if (S_ISDIR(info.st_mode)) {
-    ::close(fd_);
-    throw IoErrorFromErrno(EISDIR);
+  using namespace text_file_posix;
+  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
+  // file is read (a FIFO, a device or a folder would block a read, never
+  // end, or fail later with a less clear message).
+  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  if (fd < 0) {
+    const int errnum = errno;
+    // A socket does not open (ENXIO): refused as any other kind of non-file.
+    if (errnum == ENXIO) throw IoError(5);
+    throw IoErrorFromErrno(errnum);
   }
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
+  if (!MakeBlocking(fd)) {
+    const int errnum = errno;
+    ::close(fd);
+    throw IoErrorFromErrno(errnum);
+  }
+  fd_ = fd;
+  size_ = static_cast<std::uint64_t>(info.st_size);
   buffer_.resize(kBlockBytes + kMaxLineBytes + kPlainLinesSlack);
   try {
     ReadHeader();
@@ -80,7 +107,7 @@ bool ResultsReader::Fill() {
   if (limit_ != UINT64_MAX) {
     const std::uint64_t at = base_ + end_;
     room = static_cast<std::size_t>(
-        std::min<std::uint64_t>(room, (limit_ > at ? limit_ - at : 0) + kMaxLineBytes));
+        std::min<std::uint64_t>(room, (limit_ > at ? limit_ - at : 0) + kLineSearch));
   }
   ssize_t got;
   do {
@@ -93,29 +120,34 @@ bool ResultsReader::Fill() {
 }
 
 // The next whole line without its CR LF or LF. False at the end of the file
-// and at a line the file ends inside or that is too long (Failure() says).
+// and at a line that is too long (its text kMaxLineBytes or more), that the
+// file ends inside or that ends in CR only (Failure() says).
 bool ResultsReader::NextLine(std::string_view& line) {
   for (;;) {
     const char* from = buffer_.data() + begin_;
-    const std::size_t searched = std::min(end_ - begin_, kMaxLineBytes);
+    const std::size_t searched = std::min(end_ - begin_, kLineSearch);
     const auto* lf = static_cast<const char*>(std::memchr(from, '\n', searched));
     if (lf != nullptr) {
-      std::size_t length = static_cast<std::size_t>(lf - from);
-      begin_ += length + 1;
+      const auto through = static_cast<std::size_t>(lf - from) + 1;
+      const std::size_t length = through - 1 - (through > 1 && from[through - 2] == '\r');
       ++lineNumber_;
-      if (length > 0 && from[length - 1] == '\r') --length;
+      if (length >= kMaxLineBytes) {
+        Fail(kTooLong);
+        return false;
+      }
+      begin_ += through;
       line = std::string_view(from, length);
       return true;
     }
-    if (end_ - begin_ >= kMaxLineBytes) {
+    if (searched == kLineSearch) {
       ++lineNumber_;
-      Fail("the line is too long to be a line of results");
+      Fail(Unended(std::string_view(from, searched), false));
       return false;
     }
     if (!Fill()) {
       if (begin_ == end_) return false;
       ++lineNumber_;
-      Fail("the file ends in the middle of this line");
+      Fail(Unended(std::string_view(buffer_.data() + begin_, end_ - begin_), true));
       return false;
     }
   }

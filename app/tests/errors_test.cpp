@@ -71,5 +71,37 @@ TEST(QuotedTextTest, BoundsTheQuoteVisiblyAndShowsNul) {
   EXPECT_STREQ(NotFloatError("1", true).what(), "'1...' is not a valid floating point value");
 }
 
+// File bytes in a message: nothing that steers a terminal or ends a C
+// string gets through as it is, an escape never reads as the text's own
+// backslash, and plain text and whole UTF-8 characters stay as they are.
+TEST(EscapedTextTest, ShowsControlsAndBrokenUtf8AsHexAndPlainTextAsItIs) {
+  const struct {
+    std::string text;
+    std::size_t limit;
+    std::string shown;
+  } cases[] = {
+      {"0              13.194    -699.300         0.001", 60,
+       "0              13.194    -699.300         0.001"},
+      {std::string("1\0"
+                   "2",
+                   3),
+       60, "1\\x002"},
+      {"\x1A"
+       "0  1  2  3",
+       60, "\\x1A0  1  2  3"},
+      {"\x1B[2J\x7F\t\r", 60, "\\x1B[2J\\x7F\\x09\\x0D"},
+      {"a\\x1A", 60, "a\\\\x1A"},                     // the text's own backslash
+      {"\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80", 60,  // e acute, euro, an emoji
+       "\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"},
+      {"\xB1 \xC2\x9B \xC0\xAF \xED\xA0\x80 \xF4\x90\x80\x80 \xE2\x82", 60,
+       "\\xB1 \\xC2\\x9B \\xC0\\xAF \\xED\\xA0\\x80 \\xF4\\x90\\x80\\x80 \\xE2\\x82"},
+      {"abcdef", 6, "abcdef"},
+      {"abcdefg", 6, "abcdef..."},
+      {"abcde\xE2\x82\xAC", 6, "abcde..."},  // cut before a character, never inside
+      {"abcde\x01\x02", 6, "abcde\\x01..."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(EscapedText(c.text, c.limit), c.shown) << c.text;
+}
+
 }  // namespace
 }  // namespace kolva::app

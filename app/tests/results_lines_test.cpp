@@ -143,5 +143,40 @@ TEST(ResultsLines, ABlockStopsAtItsEndAtItsLimitAndAtALineOfAnotherForm) {
   EXPECT_EQ(count, 1u);
 }
 
+// A line of 4096 bytes of text or more is left to the line reader (which
+// refuses it), its CR LF or LF not counted; a shorter one is read, first in
+// the block, inside it and last.
+TEST(ResultsLines, ABlockReadsALineOfTextShorterThan4096BytesWhateverItsLineEnd) {
+  const std::string shortLine = "1  2  3  4\r\n";
+  for (BlockReader read : BlockReaders()) {
+    for (std::size_t length = 4094; length <= 4097; ++length) {
+      for (const std::string end : {"\n", "\r\n"}) {
+        const std::string tail = "  1.5  -2.25  0.001";
+        const std::string line = "7" + std::string(length - 1 - tail.size(), ' ') + tail + end;
+        const struct {
+          std::string text;
+          std::size_t before;  // lines before the long one
+          std::size_t lines;
+        } places[] = {{line + shortLine, 0, 2},
+                      {shortLine + line, 1, 2},
+                      {shortLine + line + shortLine, 1, 3}};
+        for (const auto& place : places) {
+          std::string block = place.text + std::string(kPlainLinesSlack, ' ');
+          const char* const blockEnd = block.data() + place.text.size();
+          const bool reads = length < kMaxResultsLineBytes;
+          ResultsReading out[3];
+          std::size_t count = 0;
+          const char* const stop = read(block.data(), blockEnd, out, 3, count);
+          EXPECT_EQ(count, reads ? place.lines : place.before) << length << " " << end.size();
+          EXPECT_EQ(stop, reads ? blockEnd : block.data() + place.before * shortLine.size());
+          if (reads) {
+            EXPECT_EQ(out[place.before].time, 0.001L);
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kolva::app

@@ -3,9 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <fstream>
+#include <future>
 #include <random>
 #include <string>
 #include <vector>
@@ -191,7 +199,41 @@ INSTANTIATE_TEST_SUITE_P(
                       kHeader + kTwoLines + "2" + std::string(5000, ' ') + "1 2 3\r\n" + kTwoLines,
                       "line 14: the line is too long to be a line of results", 2, false},
         MalformedCase{"LongLine", kHeader + kTwoLines + std::string(5000, '7'),
-                      "line 14: the line is too long to be a line of results", 2, false}),
+                      "line 14: the line is too long to be a line of results", 2, false},
+        // File bytes in a message never end it early, steer a terminal or
+        // pass for a good line.
+        MalformedCase{"NulInLine", kHeader + kTwoLines + std::string("2  1\0  2  3\r\n", 14),
+                      "line 14: not a line of results: \"2  1\\x00  2  3\"", 2, false},
+        MalformedCase{"CtrlZFirst",
+                      kHeader + kTwoLines +
+                          "\x1A"
+                          "2  1  2  3\r\n",
+                      "line 14: not a line of results: \"\\x1A"
+                      "2  1  2  3\"",
+                      2, false},
+        MalformedCase{"BinaryLine", kHeader + "\x1B[2J\x9B\\" + std::string(70, '\xFF') + "\n",
+                      "line 12: not a line of results: \"\\x1B[2J\\x9B\\\\" +
+                          [] {
+                            std::string shown;
+                            for (int i = 0; i < 54; ++i) shown += "\\xFF";
+                            return shown;
+                          }() +
+                          "...\"",
+                      0, false},
+        MalformedCase{"EscapeInHeader", "\x1B]0;owned\x07\r\n",
+                      "line 1 should begin \"Date of the measurement - \", not "
+                      "\"\\x1B]0;owned\\x07\"",
+                      0, true},
+        // A file whose lines end in CR alone says so, in the header or after.
+        MalformedCase{"CrOnly",
+                      [] {
+                        std::string text = kHeader + kTwoLines;
+                        std::erase(text, '\n');
+                        return text;
+                      }(),
+                      "line 1: the lines end in CR only, not in CR LF or LF", 0, true},
+        MalformedCase{"CrOnlyData", kHeader + "0  1  2  3\r1  1  2  3\r",
+                      "line 12: the lines end in CR only, not in CR LF or LF", 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultsReader, ReadsLineFeedsEitherSeparatorAndExponentTimes) {
@@ -210,6 +252,43 @@ TEST(ResultsReader, ReadsLineFeedsEitherSeparatorAndExponentTimes) {
   EXPECT_EQ(file.readings[2].time, 1.5e20L);
 }
 
+// A FIFO, a socket, a device or a folder is refused at once, never read: an
+// open that waited for a FIFO's writer would hang the window. Should the
+// open wait all the same, the test opens the writing end itself to end it.
+TEST(ResultsReader, AnythingButARegularFileIsAccessDeniedAtOnce) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("kolva_kinds_" + std::to_string(::getpid()));
+  std::filesystem::create_directory(folder);
+  const std::string fifo = (folder / "fifo").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socket = (folder / "socket").string();
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socket.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  for (const std::string& path : {fifo, socket, std::string("/dev/zero"), folder.string()}) {
+    auto opened = std::async(std::launch::async, [&path]() -> std::string {
+      try {
+        ResultsReader reader(path);
+        return "read as a results file";
+      } catch (const IoError& e) {
+        return std::to_string(e.Code()) + " " + e.what();
+      } catch (const std::exception& e) {
+        return e.what();
+      }
+    });
+    if (opened.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+      ADD_FAILURE() << path << ": the open waits";
+      ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+    }
+    EXPECT_EQ(opened.get(), "5 File access denied") << path;
+  }
+  ::close(listener);
+  std::filesystem::remove_all(folder);
+}
+
 TEST(ResultsReader, AMissingFileIsTheFileError) {
   try {
     ResultsReader reader("/nonexistent-kolva/results.txt");
@@ -217,6 +296,77 @@ TEST(ResultsReader, AMissingFileIsTheFileError) {
   } catch (const IoError& e) {
     EXPECT_EQ(e.Code(), 2);
   }
+}
+
+// --- the line-length limit ----------------------------------------------
+
+// A data line of `length` bytes of text (its number, blanks, the three
+// values) and the line end `end`.
+std::string LineOfLength(std::size_t number, std::size_t length, const std::string& end) {
+  const std::string head = std::to_string(number), tail = " 1.5 -2.25 0.001";
+  return head + std::string(length - head.size() - tail.size(), ' ') + tail + end;
+}
+
+// A line of 4096 bytes of text or more is too long, its CR LF or LF not
+// counted, whether the line is read from the buffer's block of lines or the
+// line at a time, wherever the block read from disk ends around it and
+// wherever a slice begins or ends in or near it.
+TEST(ResultsReader, ALineOf4096BytesOrMoreIsTooLongWhateverItsLineEndAndPlace) {
+  constexpr std::uint64_t kBlockEnd = (1u << 20) + 4096;  // of the first read from disk
+  const auto path = std::filesystem::temp_directory_path() /
+                    ("kolva_length_" + std::to_string(::getpid()) + ".txt");
+  for (std::size_t length = 4094; length <= 4097; ++length) {
+    for (const std::string end : {"\n", "\r\n"}) {
+      const std::size_t size = length + end.size();
+      const auto lateStart = static_cast<std::int64_t>(size + 2);  // the line begins past it
+      // Where the long line's line feed lies, against the first block's end.
+      for (const std::int64_t lf :
+           {-static_cast<std::int64_t>(kBlockEnd) + 9000, std::int64_t{-2000}, std::int64_t{-2},
+            std::int64_t{-1}, std::int64_t{0}, std::int64_t{1}, std::int64_t{2}, lateStart}) {
+        const std::uint64_t start = kBlockEnd + lf + 1 - size;
+        std::string text = kHeader;
+        std::size_t count = 0;
+        while (start - text.size() >= 128) text += LineOfLength(count++, 62, "\r\n");
+        text += LineOfLength(count++, start - text.size() - 2, "\r\n");
+        text += LineOfLength(count, length, end) + LineOfLength(count + 1, 30, "\n");
+        std::ofstream(path, std::ios::binary) << text;
+        const bool reads = length < 4096;
+        const std::string where = std::to_string(length) + (end.size() == 1 ? " LF" : " CR LF") +
+                                  " ending at " + std::to_string(start + size);
+
+        const ResultsFile whole = ReadResultsFile(path.string());
+        EXPECT_EQ(whole.readings.size(), count + (reads ? 2 : 0)) << where;
+        EXPECT_EQ(whole.failure, reads ? ""
+                                       : path.filename().string() + ", line " +
+                                             std::to_string(12 + count) +
+                                             ": the line is too long to be a line of results")
+            << where;
+        // Two slices that meet in or beside the long line read as the whole.
+        ResultsReader first(path.string());
+        for (const std::uint64_t cut : {start - 1, start, start + 1, start + size / 2,
+                                        start + size - 2, start + size - 1, start + size}) {
+          std::vector<ResultsReading> readings;
+          std::string failure;
+          const std::pair<std::uint64_t, std::uint64_t> slices[] = {{first.BytesRead(), cut},
+                                                                    {cut, UINT64_MAX}};
+          for (const auto& [from, to] : slices) {
+            const auto slice = first.Twin();
+            slice->SetSlice(from, to);
+            const std::uint64_t before = 11 + readings.size();
+            while (slice->Read(readings, 1000)) {
+            }
+            if (!slice->FailureWhy().empty() && failure.empty())
+              failure = ResultsReader::FailureText(slice->Name(), before + slice->LineNumber(),
+                                                   slice->FailureWhy());
+            if (!failure.empty()) break;
+          }
+          EXPECT_EQ(failure, whole.failure) << where << ", cut at " << cut;
+          EXPECT_EQ(readings.size(), whole.readings.size()) << where << ", cut at " << cut;
+        }
+      }
+    }
+  }
+  std::filesystem::remove(path);
 }
 
 // --- slices for several threads -----------------------------------------

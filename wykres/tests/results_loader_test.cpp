@@ -101,6 +101,12 @@ TEST_F(ResultsLoaderTest, ALineThatDoesNotReadInALaterSliceIsNamedAsInTheWholeFi
   ExpectAsTheWholeFile();
   EXPECT_NE(failure.find("line 30012: the file ends in the middle of this line"),
             std::string::npos);
+  // Lines that end in CR alone after those that read, in a later slice.
+  Write(20000, "20000  1  2  3\r20001  1  2  3\r");
+  Load(997);
+  ExpectAsTheWholeFile();
+  EXPECT_NE(failure.find(", line 20012: the lines end in CR only, not in CR LF or LF"),
+            std::string::npos);
 }
 
 }  // namespace
