@@ -68,11 +68,11 @@ bool AcquisitionRun::Converts(void (*check)(const std::string&), const std::stri
 // A new run starts with the axes as stored: a zoom or pan left from the last
 // run is undone before the series are emptied.
 void AcquisitionRun::PrepareChart(const std::string& resultsFileName) {
-  chart_->SetFedByRun(true);
   chart_->Show(resultsFileName);
   chart_->RestoreAxes();
   chart_->ClearPoints(0);
   chart_->ClearPoints(1);
+  chart_->SetFedByRun(true);
 }
 
 // An edit being typed into passes through texts that do not convert (an

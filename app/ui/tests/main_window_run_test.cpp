@@ -16,6 +16,7 @@
 #include "app/ui/results_chart_adapter.h"
 #include "main_window_fixture.h"
 #include "wykres/form2.h"
+#include "wykres/tests/results_header.h"
 
 namespace kolva::ui {
 namespace {
@@ -143,10 +144,7 @@ class ChartedRunTest : public MainWindowRunTest {
   int Points() const { return chartWindow_->Series1().PointCount(); }
   // A results file of `lines` readings in the scratch folder.
   QString ResultsFile(int lines) {
-    std::string text =
-        "Date of the measurement - 07.03.2026\r\nTime of the measurement - 12:34:56\r\n \r\n "
-        "\r\nTime between samples in seconds - 0.5\r\n \r\nMeasurement lenth in minutes - "
-        "1\r\n \r\n \r\nNR of the sample    INP1     INP2     TIME BASE\r\n \r\n";
+    std::string text = wykres::testing::kResultsHeader;
     for (int n = 0; n < lines; ++n) {
       text += app::IntText(n) + "              1.00    2.00         " + app::FloatText(0.5L * n) +
               "\r\n";
@@ -223,7 +221,7 @@ TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
   EXPECT_TRUE(CtrlO());
   Drop(file);
   ASSERT_TRUE(ProcessUntil([&] { return !chartWindow_->Loading(); }));
-  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 12:34:56");
+  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
   EXPECT_EQ(Points(), 40);
   EXPECT_EQ(shown_, refused);
 }
