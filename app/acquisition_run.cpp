@@ -27,40 +27,65 @@ void AcquisitionRun::Button3Click() {
   if (active_) return;
   controls_.SetLiveReadout(false);  // not restarted at the end
   RunSettings settings = SettingsOf(controls_);
-  CheckTexts(settings);
+  // The texts the run converts at every use, converted once before the
+  // results file is touched, so that a typo never truncates the previous file.
+  CheckInterval(settings.intervalText);
+  CheckLength(settings.lengthText);
+  if (chart_ == nullptr) settings.chartResults = false;
   if (settings.chartResults) PrepareChart(settings.resultsFileName);
   controls_.SetRunButton(kWritingCaption, false);
   stageShown_ = RunStage::kWriting;
   readingsTaken_ = 0;
+  published_ = settings;
   try {
     sampler_.Start(card_, std::move(settings));
   } catch (...) {
+    if (published_.chartResults) chart_->SetFedByRun(false);
     controls_.SetRunButton(kIdleCaption, true);  // no thread for the run
     throw;
   }
   active_ = true;
 }
 
-// The texts the run converts at every use, converted once before the results
-// file is touched, so that a typo never truncates the previous file.
-void AcquisitionRun::CheckTexts(const RunSettings& settings) const {
-  SamplePeriodFor(ParseFloat(settings.intervalText));
-  const long double limit = ParseFloat(settings.lengthText) * 60.0L * 1000.0L;
+void AcquisitionRun::CheckInterval(const std::string& text) {
+  SamplePeriodFor(ParseFloat(text));
+}
+
+void AcquisitionRun::CheckLength(const std::string& text) {
+  const long double limit = ParseFloat(text) * 60.0L * 1000.0L;
   if (std::isinf(limit)) throw MathError(MathError::Kind::kOverflow);
+}
+
+bool AcquisitionRun::Converts(void (*check)(const std::string&), const std::string& text) {
+  try {
+    check(text);
+    return true;
+  } catch (const Error&) {
+    return false;
+  }
 }
 
 // A new run starts with the axes as stored: a zoom or pan left from the last
 // run is undone before the series are emptied.
 void AcquisitionRun::PrepareChart(const std::string& resultsFileName) {
-  if (chart_ == nullptr) return;
   chart_->Show(resultsFileName);
   chart_->RestoreAxes();
   chart_->ClearPoints(0);
   chart_->ClearPoints(1);
+  chart_->SetFedByRun(true);
 }
 
+// An edit being typed into passes through texts that do not convert (an
+// empty field on the way to the next value); the run would end on them.
 void AcquisitionRun::PanelChanged() {
-  if (active_) sampler_.Publish(SettingsOf(controls_));
+  if (!active_) return;
+  RunSettings settings = SettingsOf(controls_);
+  settings.chartResults = published_.chartResults;
+  if (!Converts(CheckInterval, settings.intervalText))
+    settings.intervalText = published_.intervalText;
+  if (!Converts(CheckLength, settings.lengthText)) settings.lengthText = published_.lengthText;
+  published_ = settings;
+  sampler_.Publish(std::move(settings));
 }
 
 void AcquisitionRun::Update() {
@@ -92,7 +117,7 @@ void AcquisitionRun::TakeReadings() {
   const RunReading* last = nullptr;
   RunReading kept;
   const std::size_t taken = sampler_.TakeReadings([&](const RunReading& reading) {
-    if (reading.charted && chart_ != nullptr) {
+    if (published_.chartResults) {
       chart_->AddPoint(0, reading.x, reading.input1, ResultsChart::kInput1Color);
       chart_->AddPoint(1, reading.x, reading.input2, ResultsChart::kInput2Color);
     }
@@ -111,6 +136,7 @@ void AcquisitionRun::TakeReadings() {
 void AcquisitionRun::Complete() {
   const std::exception_ptr error = sampler_.Finish();
   active_ = false;
+  if (published_.chartResults) chart_->SetFedByRun(false);
   card_.Input1Value = sampler_.LastInput1();
   card_.Input2Value = sampler_.LastInput2();
   // A range chosen after the run's last port use: the GUI owns the ports again.

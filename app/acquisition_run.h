@@ -23,10 +23,13 @@ std::int64_t SamplePeriodFor(long double intervalSeconds);
 // chart when results are charted, sets "ZAPISUJE" and starts the sampler; it
 // returns at once. From then on the GUI thread calls Update once a frame: it
 // takes the readings that have arrived, adds each to both chart series in
-// order (when it was taken with results charted), moves the progress bar
-// and the button's caption as the run moves, and once the run has ended sets
-// the end-of-run state. Every panel change is passed on by PanelChanged and
-// applies from the run's next reading.
+// order (when the run is charted), moves the progress bar and the button's
+// caption as the run moves, and once the run has ended sets the end-of-run
+// state. Every panel change is passed on by PanelChanged and applies from the
+// run's next reading, with two exceptions: whether the run is charted is
+// decided at the click (the check box applies to the next run), and an
+// interval or length text that does not convert (one being typed) is not
+// passed on: the run keeps the last text that did.
 //
 // Failures raise the unit's errors. An invalid interval or length fails in
 // Button3Click before anything but the live readout has changed. A failure
@@ -71,7 +74,9 @@ class AcquisitionRun {
   const RunTiming& Timing() const { return sampler_.Timing(); }
 
  private:
-  void CheckTexts(const RunSettings& settings) const;
+  static void CheckInterval(const std::string& text);
+  static void CheckLength(const std::string& text);
+  static bool Converts(void (*check)(const std::string&), const std::string& text);
   void PrepareChart(const std::string& resultsFileName);
   void ShowStages();
   void TakeReadings();
@@ -82,6 +87,8 @@ class AcquisitionRun {
   ControlState& controls_;
   ResultsChart* chart_;
   bool active_ = false;
+  // The settings last given to the run in progress.
+  RunSettings published_;
   RunStage stageShown_ = RunStage::kWriting;
   std::uint64_t readingsTaken_ = 0;
 };

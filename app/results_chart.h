@@ -27,6 +27,9 @@ class ResultsChart {
   virtual void ClearPoints(int series) = 0;
   // Appends (x, y) with an empty label, drawn in `color`.
   virtual void AddPoint(int series, long double x, float y, std::uint32_t color) = 0;
+  // True from the click of a charted run until that run has ended: the
+  // window then draws that run alone, and a results file is not opened in it.
+  virtual void SetFedByRun(bool fed) = 0;
 };
 
 }  // namespace kolva::app

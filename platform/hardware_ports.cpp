@@ -88,7 +88,12 @@ void HardwarePorts::GrantThisThread(std::uint16_t port) {
   // grant and holds the card's ports already.
   const bool inherited = result == GrantResult::kNoCapability && grantedOnce_;
   if (result != GrantResult::kGranted && !inherited) {
-    report_("kolva: " + GrantRefusalText(result));
+    // The first refusal says why; later ones (a timer's every tick, a run's
+    // thread after a refused GUI thread) would only repeat it, and after the
+    // first a thread has given its capability up, so the cause they would
+    // name could be the wrong one.
+    if (!explained_) report_("kolva: " + GrantRefusalText(result));
+    explained_ = true;
     throw PrivilegedInstruction();
   }
   grantedOnce_ = true;

@@ -55,8 +55,9 @@ bool IsUnsafeCardWindow(std::uint16_t first);
 // access fixes that window (the 16-port block holding the port) and asks the
 // kernel for those ports only. A window over the chipset's ports, a refused
 // grant, an access outside the window and any access to the keyboard
-// controller (0x60) raise PrivilegedInstruction. A refused grant also writes
-// one line to `report` (stderr by default) saying what to fix.
+// controller (0x60) raise PrivilegedInstruction. The first refused grant
+// also writes one line to `report` (stderr by default) saying what to fix;
+// the bus lives as long as the process, so that line comes once per process.
 // The kernel's grant is per thread: each thread that touches the ports is
 // granted on its first access and gives the capability up after it; a
 // thread created after a grant inherits the ports from its creator.
@@ -85,6 +86,7 @@ class HardwarePorts : public PortBus {
   std::mutex mutex_;  // guards the window while a thread is granted
   bool windowFixed_ = false;
   bool grantedOnce_ = false;  // some thread of this process holds the window
+  bool explained_ = false;    // a refusal has been reported
   std::uint16_t window_ = 0;
 };
 

@@ -58,7 +58,15 @@ class TForm2 : public QWidget {
   // that does not open or is not a results file raises (IoError,
   // ResultsFileError) before anything changes; a data line that does not
   // read ends the load with an error and keeps the readings before it.
+  // While a run feeds the chart it raises app::Error with kRunChartedText
+  // and changes nothing.
   void OpenResultsFile(const QString& path);
+  // Set while an acquisition run adds its readings to Chart1: a file shown
+  // then would be joined to the run's points.
+  void SetFedByRun(bool fed) { fedByRun_ = fed; }
+  bool FedByRun() const { return fedByRun_; }
+  static constexpr const char* kRunChartedText =
+      "A run is being charted; open the file after it ends.";
   // Back to the acquisition run: ends a load, gives back the caption
   // "WYKRES". Clearing Series1 outside a file load (as every run does at
   // its start) calls this by itself.
@@ -72,7 +80,8 @@ class TForm2 : public QWidget {
   void SetResultsFileName(const QString& name) { resultsFileName_ = name; }
   // The name Ctrl+S offers: the shown file's, else the run's, as .png.
   QString DefaultPictureName() const;
-  // Ctrl+O, Ctrl+S and Ctrl+C.
+  // Ctrl+O (refused before its dialog while a run feeds the chart), Ctrl+S
+  // and Ctrl+C.
   void OpenWithDialog();
   void SaveWithDialog();
   void CopyPicture();
@@ -94,6 +103,7 @@ class TForm2 : public QWidget {
   void EndLoad(const std::string& failure);
   void PlaceProgress();
   void PaintWhileLoading(bool loading);
+  void RefuseWhileFedByRun() const;
 
   chart::qt::ChartWidget* chart1_ = nullptr;
   std::unique_ptr<chart::TLineSeries> series1_;
@@ -104,6 +114,7 @@ class TForm2 : public QWidget {
   QString shownFile_;
   QString resultsFileName_ = "results.txt";
   bool clearingForFile_ = false;
+  bool fedByRun_ = false;
 };
 
 }  // namespace kolva::wykres

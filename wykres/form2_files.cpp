@@ -57,7 +57,12 @@ void TForm2::AddShortcuts() {
   bind(Qt::CTRL | Qt::Key_C, &TForm2::CopyPicture);
 }
 
+void TForm2::RefuseWhileFedByRun() const {
+  if (fedByRun_) throw app::Error(kRunChartedText);
+}
+
 void TForm2::OpenResultsFile(const QString& path) {
+  RefuseWhileFedByRun();
   // Opened and its header read first: a file that is not one changes nothing.
   auto reader = std::make_unique<app::ResultsReader>(QFile::encodeName(path).toStdString());
   const app::ResultsHeader header = reader->Header();
@@ -175,6 +180,7 @@ QString TForm2::DefaultPictureName() const {
 }
 
 void TForm2::OpenWithDialog() {
+  RefuseWhileFedByRun();
   QFileDialog dialog(this, "Open results file");
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);

@@ -74,5 +74,54 @@ TEST_F(ClickTest, ClickDuringARunIsIgnoredAndEndNowKeepsEveryLine) {
   EXPECT_EQ(controls.progressHistory.back(), 255);
 }
 
+// The edits typed into during a run pass through texts that do not convert:
+// the run keeps the last that did, and takes a valid one from its next
+// reading. Whether it is charted stays as it was at the click.
+TEST_F(ClickTest, TextsBeingTypedNeverEndARunAndTheChartBoxWaitsForTheNext) {
+  controls.lengthText = "1e6";
+  runClock.step = kPeriod1ms;
+  auto run = MakeRun();
+  run->Button3Click();
+  std::uint64_t before = 0;  // readings taken when the new interval was typed
+  const auto type = [&](std::string& edit, const char* text) {
+    edit = text;
+    if (edit == "0.002") before = run->ReadingsTaken();
+    run->PanelChanged();
+    const std::uint64_t from = run->ReadingsTaken();
+    while (run->Active() && run->ReadingsTaken() < from + 50) EXPECT_NO_THROW(run->Update());
+  };
+  type(controls.lengthText, "");
+  type(controls.lengthText, "1e4930");  // converts, but its limit overflows
+  controls.chartResults = true;
+  type(controls.intervalText, "");
+  type(controls.intervalText, ",");
+  type(controls.intervalText, "0.002");
+  ASSERT_TRUE(run->Active());
+  type(controls.lengthText, "0");  // ends the run at its next pass
+  while (run->Active()) EXPECT_NO_THROW(run->Update());
+
+  EXPECT_TRUE(chart.calls.empty());
+  EXPECT_EQ(controls.buttonHistory, FullRunButtons());
+  const auto taken = run->Timing().taken;
+  std::vector<std::string> lines = HeaderLines("3/7/26", "23:59:59", "0.001", "1e6");
+  const std::string all = ReadWholeFile(resultsPath);
+  // The first reading with the new interval: the first data line whose time
+  // column is not n * 0.001.
+  std::uint64_t first = 0;
+  for (std::size_t end = 0, line = 0; (end = all.find("\r\n", end)) != std::string::npos;
+       end += 2, ++line) {
+    if (line < lines.size() || first < line - lines.size()) continue;
+    const std::string time = all.substr(all.rfind(' ', end) + 1, end - all.rfind(' ', end) - 1);
+    if (time == FloatText(0.001L * static_cast<long double>(first))) ++first;
+  }
+  EXPECT_GE(first, before);
+  EXPECT_LT(first, taken);
+  for (std::uint64_t n = 0; n < taken; ++n) {
+    const long double x = (n < first ? 0.001L : 0.002L) * static_cast<long double>(n);
+    lines.push_back(DataLineOf(std::to_string(n), "36.621", "-54.932", FloatText(x)));
+  }
+  EXPECT_EQ(all, FileLines(lines));
+}
+
 }  // namespace
 }  // namespace kolva::app

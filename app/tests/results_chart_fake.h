@@ -22,7 +22,8 @@ class FakeResultsChart : public ResultsChart {
 
   std::vector<std::string> calls;  // "Show", "ClearPoints 0", "AddPoint 1", ...
   std::vector<Point> points;
-  std::string shownFor;  // the results file name the last Show gave
+  std::string shownFor;   // the results file name the last Show gave
+  bool fedByRun = false;  // as the last SetFedByRun left it
   // Runs after each call is noted.
   std::function<void(const std::string& call)> onCall;
 
@@ -36,6 +37,7 @@ class FakeResultsChart : public ResultsChart {
     points.push_back({series, x, y, color});
     Note("AddPoint " + std::to_string(series));
   }
+  void SetFedByRun(bool fed) override { fedByRun = fed; }
 
  private:
   void Note(const std::string& call) {

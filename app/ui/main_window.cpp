@@ -23,8 +23,10 @@
 #include "app/card.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
+#include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "platform/locale_settings.h"
+#include "platform/privileged_instruction.h"
 #include "platform/scan_code_latch.h"
 
 namespace kolva::ui {
@@ -130,11 +132,28 @@ bool TForm1::RunActive() const {
 }
 
 void TForm1::FormCreate() {
-  // A settings file written with the other decimal separator loads all the
-  // same; the window keeps its boxes for errors and notes that on stderr.
-  app::RunStartup(
-      *card_, *this, platform_.launchProbe, platform_.folder,
-      [](const std::string& note) { std::fputs(("kolva: " + note + "\n").c_str(), stderr); });
+  // The window keeps its boxes for errors; stderr also gets the failing
+  // file's name, and the note that a settings file was written with the
+  // other decimal separator.
+  StopTimersOnPortFailure([this] {
+    app::RunStartup(*card_, *this, platform_.launchProbe, platform_.folder,
+                    [](const std::string& note) {
+                      std::fputs(("kolva: " + DisplayText(note) + "\n").c_str(), stderr);
+                    });
+  });
+}
+
+// A port the process may not use refuses every access: after one refusal the
+// live readout and the trigger display stop, so that the operator sees one
+// box rather than one after every OK. START PANEL starts both again.
+void TForm1::StopTimersOnPortFailure(const std::function<void()>& portUse) {
+  try {
+    portUse();
+  } catch (const platform::PrivilegedInstruction&) {
+    Timer1_->stop();
+    Timer3_->stop();
+    throw;
+  }
 }
 
 void TForm1::FormClose() {
@@ -143,7 +162,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::Timer1Timer() {
-  if (!RunActive()) card_->ReadInputs(static_cast<std::uint8_t>(il_sred_->value()));
+  if (!RunActive()) {
+    StopTimersOnPortFailure(
+        [this] { card_->ReadInputs(static_cast<std::uint8_t>(il_sred_->value())); });
+  }
   k1_->setText(Latin1(app::FormatText("%4.3f", card_->Input1Value)));
   k2_->setText(Latin1(app::FormatText("%4.3f", card_->Input2Value)));
 }
@@ -151,9 +173,11 @@ void TForm1::Timer1Timer() {
 void TForm1::Timer3Timer() {
   int level = RunActive() ? run_->TriggerLevel() : -1;
   if (!RunActive()) {
-    const auto status =
-        card_->ReadPort8(static_cast<std::uint16_t>(card_->BaseAddress + app::Card::kStatusPort));
-    level = (status >> 7) & 1;
+    StopTimersOnPortFailure([this, &level] {
+      const auto status =
+          card_->ReadPort8(static_cast<std::uint16_t>(card_->BaseAddress + app::Card::kStatusPort));
+      level = (status >> 7) & 1;
+    });
   }
   if (level < 0) return;
   RadioGroup1_->setTitle(Latin1("TRIGGER input current state -  " + app::IntText(level) + "  "));
@@ -161,6 +185,7 @@ void TForm1::Timer3Timer() {
 
 void TForm1::Button1Click() {
   SetTimer1Enabled(true);
+  if (!Timer3_->isActive()) Timer3_->start();  // stopped by a port failure
 }
 
 void TForm1::Button2Click() {
@@ -187,7 +212,7 @@ void TForm1::Button3Click() {
 void TForm1::RunFrame() {
   if (run_ == nullptr) return;
   try {
-    run_->Update();
+    StopTimersOnPortFailure([this] { run_->Update(); });
   } catch (...) {
     if (!run_->Active()) frameTimer_->stop();
     throw;
@@ -209,12 +234,15 @@ void TForm1::zerobChange() {
 
 void TForm1::zakres_loClick() {
   if (RunActive()) return;  // the run writes the range word before its next reading
-  if (zakres_lo_->isChecked()) card_->WritePort32(card_->BaseAddress, app::Card::kRangeLow);
+  if (!zakres_lo_->isChecked()) return;
+  StopTimersOnPortFailure([this] { card_->WritePort32(card_->BaseAddress, app::Card::kRangeLow); });
 }
 
 void TForm1::RadioButton6Click() {
   if (RunActive()) return;  // the run writes the range word before its next reading
-  if (RadioButton6_->isChecked()) card_->WritePort32(card_->BaseAddress, app::Card::kRangeHigh);
+  if (!RadioButton6_->isChecked()) return;
+  StopTimersOnPortFailure(
+      [this] { card_->WritePort32(card_->BaseAddress, app::Card::kRangeHigh); });
 }
 
 void TForm1::SpeedButton1Click() {

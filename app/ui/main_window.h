@@ -65,8 +65,12 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   // Close: writes konfig.txt when "Save parameters on exit" is checked.
   void FormClose();
 
+  // The live readout and the trigger display. A port failure in them, or in
+  // any other handler that uses the card's ports, stops both timers.
   void Timer1Timer();
   void Timer3Timer();
+  // START PANEL: starts the live readout, and the trigger display when a
+  // port failure stopped it.
   void Button1Click();
   void Button2Click();
   void il_sredChange();
@@ -139,6 +143,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void BuildTimersAndTabOrder();
   void ConnectHandlers();
   void SetTimer1Enabled(bool enabled);
+  void StopTimersOnPortFailure(const std::function<void()>& portUse);
   void ConnectPanelChanges();
   bool RunActive() const;
 

@@ -28,6 +28,10 @@ void ResultsChartAdapter::AddPoint(int series, long double x, float y, std::uint
                           static_cast<chart::TColor>(color));
 }
 
+void ResultsChartAdapter::SetFedByRun(bool fed) {
+  form_.SetFedByRun(fed);
+}
+
 chart::TChartSeries& ResultsChartAdapter::Series(int index) {
   return *form_.Chart1().Series(index);
 }

@@ -30,6 +30,8 @@ class ResultsChartAdapter : public app::ResultsChart {
   void ClearPoints(int series) override;
   // The point goes into the series' value lists as doubles, with no label.
   void AddPoint(int series, long double x, float y, std::uint32_t color) override;
+  // The window refuses to open a results file while a run feeds it.
+  void SetFedByRun(bool fed) override;
 
  private:
   chart::TChartSeries& Series(int index);

@@ -127,6 +127,13 @@ class MainWindowTest : public ::testing::Test {
     QCoreApplication::sendEvent(t, &event);
   }
 
+  // One tick of each panel timer that runs, as the event loop would give them.
+  void TickWhileActive() const {
+    for (const char* timer : {"Timer1", "Timer3"}) {
+      if (Control<QTimer>(timer)->isActive()) Tick(timer);
+    }
+  }
+
   std::string dir_;
   platform::FakeClock clock_;
   platform::FakeKeyboard keyboard_;

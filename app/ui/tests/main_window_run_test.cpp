@@ -1,13 +1,22 @@
 // SPDX-License-Identifier: MIT
 // The main window following a run on the sampler thread: captions as the
-// run moves, the trigger display fed by the run, and a close mid-run.
+// run moves, the trigger display fed by the run, a close mid-run, and the
+// chart window during charted and uncharted runs.
+#include <QDropEvent>
 #include <QElapsedTimer>
+#include <QMimeData>
 #include <QProgressBar>
+#include <QUrl>
+#include <QtTest/QTest>
 #include <functional>
 
 #include "app/acquisition_run.h"
 #include "app/sampler.h"
+#include "app/ui/chart_window_guard.h"
+#include "app/ui/results_chart_adapter.h"
 #include "main_window_fixture.h"
+#include "wykres/form2.h"
+#include "wykres/tests/results_header.h"
 
 namespace kolva::ui {
 namespace {
@@ -16,12 +25,13 @@ class MainWindowRunTest : public MainWindowTest {
  protected:
   // The window on the simulated card with `options`, settings from `konfig`,
   // and its run on a sampler with the real clock.
-  TForm1& CreateWithRun(const std::string& options, const std::string& konfig) {
+  TForm1& CreateWithRun(const std::string& options, const std::string& konfig,
+                        app::ResultsChart* chart = nullptr) {
     WriteSettings(konfig);
     TForm1& form = Create(options);
     sampler_ = std::make_unique<app::Sampler>(
         *bus_, systemClock_, keyboard_, [] { return app::DateTime{2026, 3, 7, 12, 0, 0, 0}; });
-    run_ = std::make_unique<app::AcquisitionRun>(form.Card(), *sampler_, form, nullptr);
+    run_ = std::make_unique<app::AcquisitionRun>(form.Card(), *sampler_, form, chart);
     form.SetAcquisitionRun(run_.get());
     Control<QLineEdit>("Edit4")->setText(QString::fromStdString(dir_ + "results.txt"));
     return form;
@@ -49,10 +59,10 @@ class MainWindowRunTest : public MainWindowTest {
 };
 
 // Offsets 0, interval 0.01 s, length as given, HIGH, trigger on '1',
-// trigger enabled as given, results not charted.
-std::string Konfig(const std::string& length, bool trigger) {
+// trigger enabled and results charted as given.
+std::string Konfig(const std::string& length, bool trigger, bool chart = false) {
   return "0\r\n0\r\n0.01\r\n" + length + "\r\ntrue\r\ntrue\r\n" + (trigger ? "true" : "false") +
-         "\r\nfalse\r\n";
+         "\r\n" + (chart ? "true" : "false") + "\r\n";
 }
 
 TEST_F(MainWindowRunTest, ButtonWaitsForTheTriggerWhileTheWindowStaysResponsive) {
@@ -103,6 +113,117 @@ TEST_F(MainWindowRunTest, CloseDuringARunKeepsEveryLineSavesSettingsAndEndsThePr
   EXPECT_GT(run_->Timing().taken, 20u);
   EXPECT_EQ(Read("konfig.txt"), Konfig("1", false));
   EXPECT_TRUE(shown_.empty());
+}
+
+// The window and its run with the program's chart window, whose failures
+// reach the recorded error boxes.
+class ChartedRunTest : public MainWindowRunTest {
+ protected:
+  TForm1& CreateWithChart(bool chart) {
+    chartWindow_ = std::make_unique<wykres::TForm2>();
+    GuardChartWindow(*chartWindow_);
+    adapter_ = std::make_unique<ResultsChartAdapter>(*chartWindow_);
+    TForm1& form = CreateWithRun("", Konfig("1", false, chart), adapter_.get());
+    Control<QLineEdit>("Edit2")->setText(QStringLiteral("0.001"));
+    return form;
+  }
+  void TearDown() override {
+    MainWindowRunTest::TearDown();
+    adapter_.reset();
+    chartWindow_.reset();
+  }
+  void Start() {
+    Control<QPushButton>("Button3")->click();
+    FollowReadings(20);
+  }
+  // Handles events until `count` more readings were taken.
+  void FollowReadings(std::uint64_t count) {
+    const std::uint64_t until = run_->ReadingsTaken() + count;
+    ASSERT_TRUE(ProcessUntil([&] { return run_->ReadingsTaken() >= until; }));
+  }
+  int Points() const { return chartWindow_->Series1().PointCount(); }
+  // A results file of `lines` readings in the scratch folder.
+  QString ResultsFile(int lines) {
+    std::string text = wykres::testing::kResultsHeader;
+    for (int n = 0; n < lines; ++n) {
+      text += app::IntText(n) + "              1.00    2.00         " + app::FloatText(0.5L * n) +
+              "\r\n";
+    }
+    Write("shown.txt", text);
+    return QString::fromStdString(dir_ + "shown.txt");
+  }
+  // A file dropped on the chart window as a drag from a file manager ends.
+  void Drop(const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(chartWindow_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(chartWindow_.get(), &drop);
+  }
+  // Ctrl+O in the chart window; a file dialog it opens is closed unused.
+  bool CtrlO() {
+    bool dialog = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        dialog = true;
+        modal->close();
+      }
+    });
+    closer.start(20);
+    chartWindow_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(chartWindow_.get()));
+    QTest::keyClick(chartWindow_.get(), Qt::Key_O, Qt::ControlModifier);
+    return dialog;
+  }
+
+  std::unique_ptr<wykres::TForm2> chartWindow_;
+  std::unique_ptr<ResultsChartAdapter> adapter_;
+};
+
+TEST_F(ChartedRunTest, ChartBoxTickedOrUntickedDuringARunAppliesToTheNextRun) {
+  CreateWithChart(false);
+  auto* box = Control<QCheckBox>("CheckBox1");
+  Start();
+  box->click();  // ticked during an uncharted run
+  FollowReadings(20);
+  EXPECT_FALSE(chartWindow_->isVisible());
+  EXPECT_EQ(Points(), 0);
+  run_->EndNow();
+
+  Start();  // charted: shown and emptied at the click
+  EXPECT_TRUE(chartWindow_->isVisible());
+  box->click();  // unticked during a charted run
+  FollowReadings(20);
+  run_->EndNow();
+  EXPECT_EQ(Points(), static_cast<int>(run_->Timing().taken));
+  EXPECT_DOUBLE_EQ(chartWindow_->Series1().XValue(Points() - 1), 0.001 * (Points() - 1));
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
+  CreateWithChart(true);
+  const QString file = ResultsFile(40);
+  Start();
+
+  Drop(file);
+  EXPECT_FALSE(CtrlO()) << "the file dialog opened during the run";
+  FollowReadings(20);
+  run_->EndNow();
+  const std::vector<std::string> refused(2, "A run is being charted; open the file after it ends.");
+  EXPECT_EQ(shown_, refused);
+  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES");
+  EXPECT_EQ(Points(), static_cast<int>(run_->Timing().taken));
+
+  // After the run both ways work again.
+  EXPECT_TRUE(CtrlO());
+  Drop(file);
+  ASSERT_TRUE(ProcessUntil([&] { return !chartWindow_->Loading(); }));
+  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
+  EXPECT_EQ(Points(), 40);
+  EXPECT_EQ(shown_, refused);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/text_file.h"
 #include "app/ui/readout_panel.h"
 #include "main_window_fixture.h"
+#include "platform/hardware_ports.h"
 
 namespace kolva::ui {
 namespace {
@@ -238,14 +239,54 @@ TEST_F(MainWindowTest, TriggerDisplayAndAFaultThatLasts) {
     EXPECT_EQ(Control<QGroupBox>("RadioGroup1")->title().toStdString(),
               std::string("TRIGGER input current state -  ") + level + "  ");
   }
+  // A refused port stops the readout and the display after one box; START
+  // PANEL starts both, and a refusal then shows one box again.
+  Control<QPushButton>("Button1")->click();
   bus_->refuse = true;
-  Tick("Timer3");
-  Tick("Timer3");
-  EXPECT_EQ(shown_,
-            (std::vector<std::string>{"Privileged instruction.", "Privileged instruction."}));
-  EXPECT_TRUE(Control<QTimer>("Timer3")->isActive()) << "only the tick is lost";
+  for (int round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    for (int tick = 0; tick < 12; ++tick) TickWhileActive();
+    EXPECT_EQ(shown_, std::vector<std::string>(round, "Privileged instruction."));
+    EXPECT_FALSE(Control<QTimer>("Timer1")->isActive());
+    EXPECT_FALSE(Control<QTimer>("Timer3")->isActive());
+    Control<QPushButton>("Button1")->click();
+    EXPECT_TRUE(Control<QTimer>("Timer1")->isActive());
+    EXPECT_TRUE(Control<QTimer>("Timer3")->isActive());
+  }
   EXPECT_EQ(Control<QGroupBox>("RadioGroup1")->title().toStdString(),
             "TRIGGER input current state -  0  ");
+}
+
+// Without the simulated card where the kernel refuses the ports: the
+// start-up's port use fails with one box, no timer brings another, and the
+// explanation reaches stderr once.
+TEST_F(MainWindowTest, RefusedCardShowsOneBoxAndExplainsOnce) {
+  struct RefusingGrant : platform::PortGrant {
+    platform::GrantResult Grant(std::uint16_t, std::uint16_t) override {
+      return platform::GrantResult::kKernelRefused;
+    }
+    void DropForGood() override {}
+  };
+  struct NoInstructions : platform::PortInstructions {
+    std::uint8_t In8(std::uint16_t) override { throw std::logic_error("port touched"); }
+    std::uint32_t In32(std::uint16_t) override { throw std::logic_error("port touched"); }
+    void Out32(std::uint16_t, std::uint32_t) override { throw std::logic_error("port touched"); }
+  };
+  std::vector<std::string> explained;
+  platform::HardwarePorts bus(std::make_unique<RefusingGrant>(), std::make_unique<NoInstructions>(),
+                              [&](const std::string& line) { explained.push_back(line); });
+  WriteSettings(kDefaultKonfig);
+  form_ = std::make_unique<TForm1>(TForm1Platform{bus, clock_, keyboard_, &latch_, {}, dir_});
+  Guarded([this] { form_->FormCreate(); });
+  for (int tick = 0; tick < 12; ++tick) TickWhileActive();  // 6 s of both timers
+  EXPECT_EQ(shown_, std::vector<std::string>{"Privileged instruction."});
+
+  Control<QPushButton>("Button1")->click();
+  for (int tick = 0; tick < 12; ++tick) TickWhileActive();
+  EXPECT_EQ(shown_, std::vector<std::string>(2, "Privileged instruction."));
+  form_.reset();  // before the bus it uses
+  ASSERT_EQ(explained.size(), 1u);
+  EXPECT_NE(explained[0].find("lockdown"), std::string::npos);
 }
 
 TEST_F(MainWindowTest, SmallHandlers) {
