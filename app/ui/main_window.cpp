@@ -23,6 +23,7 @@
 #include "app/card.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
+#include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "platform/locale_settings.h"
 #include "platform/scan_code_latch.h"
@@ -130,11 +131,13 @@ bool TForm1::RunActive() const {
 }
 
 void TForm1::FormCreate() {
-  // A settings file written with the other decimal separator loads all the
-  // same; the window keeps its boxes for errors and notes that on stderr.
-  app::RunStartup(
-      *card_, *this, platform_.launchProbe, platform_.folder,
-      [](const std::string& note) { std::fputs(("kolva: " + note + "\n").c_str(), stderr); });
+  // The window keeps its boxes for errors; stderr also gets the failing
+  // file's name, and the note that a settings file was written with the
+  // other decimal separator.
+  app::RunStartup(*card_, *this, platform_.launchProbe, platform_.folder,
+                  [](const std::string& note) {
+                    std::fputs(("kolva: " + DisplayText(note) + "\n").c_str(), stderr);
+                  });
 }
 
 void TForm1::FormClose() {
