@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "app/card.h"
+#include "app/errors.h"
 #include "app/textconv.h"
 
 namespace kolva::app {
@@ -43,11 +44,23 @@ void RunStartup(Card& card, StartupControls& controls, const std::function<void(
                 const std::string& folder, const SettingsNote& note) {
   if (launchProbe) launchProbe();
   card.Delay(kProbeDelayMs);
-  card.BaseAddress = ReadBarFile(folder + "bar.txt");
-  ReadKonfigFile(
-      folder + "konfig.txt", controls,
-      [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
-  ReadCorrections(folder + "korekcje.txt", card, note);
+  // The error box shows a failure's message alone; the note also names
+  // the file it came from.
+  const auto reading = [&note](const char* name, const std::function<void()>& read) {
+    try {
+      read();
+    } catch (const Error& error) {
+      if (note) note(std::string(name) + ": " + error.what());
+      throw;
+    }
+  };
+  reading("bar.txt", [&] { card.BaseAddress = ReadBarFile(folder + "bar.txt"); });
+  reading("konfig.txt", [&] {
+    ReadKonfigFile(
+        folder + "konfig.txt", controls,
+        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
+  });
+  reading("korekcje.txt", [&] { ReadCorrections(folder + "korekcje.txt", card, note); });
   if (IsCardIdentity(card.ReadPort8(card.BaseAddress))) {
     controls.SetCaption(kCardFoundCaption + HexText(card.BaseAddress, 4));
   } else {

@@ -41,7 +41,9 @@ inline bool IsCardIdentity(std::uint8_t identity) {
 // disabled. `folder` is put as it stands before the three file names ("" for
 // the current directory, else a path ending in "/").
 // The first failure raises and ends the sequence there; whatever was applied
-// before it stays. `note` receives the settings files' notes.
+// before it stays. `note` receives the settings files' notes, and before a
+// file's failure is raised, "<file>: <message>" (bar.txt, konfig.txt or
+// korekcje.txt).
 void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
                 const std::string& folder = "", const SettingsNote& note = {});
 

@@ -113,8 +113,10 @@ class StartupTest : public ::testing::Test {
       bus_->log.push_back("probe");
       counterReadsAtProbe_ = clock_.counterReads;
     };
+    notes_.clear();
     try {
-      RunStartup(*card_, panel_, probe, dir_);
+      RunStartup(*card_, panel_, probe, dir_,
+                 [this](const std::string& note) { notes_.push_back(note); });
     } catch (const Error& error) {
       return error.what();
     }
@@ -122,6 +124,7 @@ class StartupTest : public ::testing::Test {
   }
 
   std::string dir_;
+  std::vector<std::string> notes_;
   platform::FakeClock clock_;
   platform::FakeKeyboard keyboard_;
   FakeControls controls_;
@@ -275,6 +278,7 @@ TEST_F(StartupTest, HostileSettingsFilesEndStartUpWithAClearMessage) {
       Write(c.file, c.bytes);
     }
     EXPECT_EQ(Run(), c.message) << c.what;
+    EXPECT_EQ(notes_, std::vector<std::string>{std::string(c.file) + ": " + c.message}) << c.what;
     EXPECT_EQ(panel_.caption, "Form1") << c.what;
   }
 }
