@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -28,6 +30,37 @@ namespace kolva::app::testing {
 namespace fs = std::filesystem;
 
 constexpr std::int64_t kPeriod1ms = 1193;  // Trunc(0.001 * 1193180)
+
+// How long a test waits for a run on another thread: a run on the fake clock
+// ends in milliseconds, so one that has not ended by then never will (a
+// trigger that never comes, a header that never reached the file).
+constexpr std::chrono::seconds kWaitLimit{10};
+
+// Polls `done` until it holds, for kWaitLimit at most.
+inline ::testing::AssertionResult WaitUntil(const std::function<bool()>& done,
+                                            const std::string& what) {
+  const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return ::testing::AssertionFailure()
+             << what << " did not happen within " << kWaitLimit.count() << " s";
+    }
+    std::this_thread::yield();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+inline const char* StageName(RunStage stage) {
+  switch (stage) {
+    case RunStage::kWriting:
+      return "writing the results file's header";
+    case RunStage::kWaitingForTrigger:
+      return "waiting for the trigger";
+    case RunStage::kRunning:
+      return "sampling";
+  }
+  return "?";
+}
 
 // The button's captions and enabled states through a whole run, in order.
 inline std::vector<std::pair<std::string, bool>> FullRunButtons() {
@@ -207,10 +240,18 @@ class RunFixture : public ::testing::Test {
   }
 
   // Clicks and follows the run to its end as the frame timer does; raises
-  // the run's failure.
-  static void ClickAndFollow(AcquisitionRun& run) {
+  // the run's failure. A run still going after kWaitLimit fails the test,
+  // naming the stage it is stuck in, and is ended as the S key does.
+  void ClickAndFollow(AcquisitionRun& run) {
     run.Button3Click();
+    const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     while (run.Active()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "the run has not ended within " << kWaitLimit.count() << " s; it is stuck "
+                      << StageName(sampler->Stage());
+        run.EndNow();
+        return;
+      }
       run.Update();
       std::this_thread::yield();
     }
