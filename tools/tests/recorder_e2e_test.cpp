@@ -67,9 +67,7 @@ TEST_P(RecorderFileTest, DashWritesTheSameBytesToAPipe) {
   ASSERT_EQ(::pipe(fds), 0);
   const pid_t pid = StartRecorder(folder_.Path(), kCard, args, fds[1]);
   ::close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  const std::string text = ReadToEnd(fds[0]);
   ::close(fds[0]);
   ASSERT_EQ(WaitExit(pid), 0) << ReadAll(folder_ / "stderr.txt");
   EXPECT_FALSE(fs::exists(folder_ / "-"));
@@ -100,11 +98,13 @@ TEST_P(RecorderSignalTest, StopsAsTheSKeyWithEveryLineInTheFile) {
   const std::vector<std::string> args = {"--interval", "0.001", "--length", "1", "out.txt"};
   const pid_t pid = StartRecorder(folder.Path(), kCard, args, -1);
   // Wait for data lines on disk: the run is sampling.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto deadline = std::chrono::steady_clock::now() + kChildLimit;
   while (ReadAll(folder / "out.txt").size() < 2000 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_EQ(::kill(pid, GetParam()), 0);
+  EXPECT_GE(ReadAll(folder / "out.txt").size(), 2000u)
+      << "no data lines on disk within " << kChildLimit.count() << " s before the signal";
   ASSERT_EQ(WaitExit(pid), 0);
   const std::string err = ReadAll(folder / "stderr.txt");
   EXPECT_TRUE(
@@ -261,11 +261,9 @@ TEST(RecorderInfoTest, HelpAndVersionGoToStdoutAndSucceed) {
     ASSERT_EQ(::pipe(fds), 0);
     const pid_t pid = StartRecorder(folder.Path(), kCard, {option}, fds[1]);
     ::close(fds[1]);
-    char buffer[8192];
-    const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
+    const std::string out = ReadToEnd(fds[0]);
     ::close(fds[0]);
     EXPECT_EQ(WaitExit(pid), 0);
-    const std::string out(buffer, got > 0 ? got : 0);
     EXPECT_TRUE(
         std::regex_search(out, std::regex(option == std::string("--help")
                                               ? "^Usage: kolva-record "
