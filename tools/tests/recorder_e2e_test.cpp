@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <regex>
 #include <thread>
@@ -253,6 +254,32 @@ INSTANTIATE_TEST_SUITE_P(
             "sine, square or triangle)",
             2}),
     [](const auto& info) { return info.param.name; });
+
+// The documented ends of the options together in one real run: a length of
+// 0 ends at the first pass after the start, and the picture is a single
+// row of the largest width.
+TEST(RecorderLimitsTest, RunsWithEveryOptionAtItsEnd) {
+  ScratchFolder folder;
+  const Finished done =
+      RunRecorder(folder.Path(), kCard,
+                  {"--length", "0", "--average", "100", "--offset1", "-200", "--offset2", "200",
+                   "--png", "p.png", "--size", "16384x1", "-q", "out.txt"});
+  ASSERT_EQ(done.status, 0) << done.err;
+  const auto lines = CrLfLines(ReadAll(folder / "out.txt"));
+  ASSERT_TRUE(lines && lines->size() >= 11);
+  EXPECT_EQ((*lines)[6], "Measurement lenth in minutes - 0");
+  // The picture's size as its header (IHDR) holds it, big-endian.
+  const std::string png = ReadAll(folder / "p.png");
+  ASSERT_GE(png.size(), 24u);
+  const auto be32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(png[at + i]);
+    return v;
+  };
+  EXPECT_EQ(png.substr(12, 4), "IHDR");
+  EXPECT_EQ(be32(16), 16384u);
+  EXPECT_EQ(be32(20), 1u);
+}
 
 TEST(RecorderInfoTest, HelpAndVersionGoToStdoutAndSucceed) {
   ScratchFolder folder;
