@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -20,6 +21,7 @@
 #include "app/card.h"
 #include "app/sampler.h"
 #include "fake_controls.h"
+#include "platform/port_bus.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
 #include "platform/tests/fake_keyboard.h"
@@ -61,6 +63,47 @@ inline const char* StageName(RunStage stage) {
   }
   return "?";
 }
+
+// The card's ports and the keyboard as a run on the test's own thread reads
+// them: the simulated card's and the fake keyboard's, until the run has gone
+// on for kWaitLimit; then every read raises, which ends the run with that
+// failure instead of holding the test (a trigger wait that never sees its
+// level or the S key, say).
+class RunDeadline : public platform::PortBus, public platform::KeyboardPort {
+ public:
+  RunDeadline(platform::PortBus& bus, platform::KeyboardPort& keys) : bus_(bus), keys_(keys) {}
+  void Start() {
+    deadline_ = std::chrono::steady_clock::now() + kWaitLimit;
+    expired_ = false;
+  }
+  bool Expired() const { return expired_; }
+
+  std::uint8_t Read8(std::uint16_t port) override {
+    Check();
+    return bus_.Read8(port);
+  }
+  std::uint32_t Read32(std::uint16_t port) override {
+    Check();
+    return bus_.Read32(port);
+  }
+  void Write32(std::uint16_t port, std::uint32_t value) override { bus_.Write32(port, value); }
+  std::uint8_t ReadScanCode() override {
+    Check();
+    return keys_.ReadScanCode();
+  }
+
+ private:
+  void Check() {
+    if (std::chrono::steady_clock::now() <= deadline_) return;
+    expired_ = true;
+    throw std::runtime_error("the run did not end within the test's limit");
+  }
+
+  platform::PortBus& bus_;
+  platform::KeyboardPort& keys_;
+  std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+  bool expired_ = false;
+};
 
 // The button's captions and enabled states through a whole run, in order.
 inline std::vector<std::pair<std::string, bool>> FullRunButtons() {
@@ -197,7 +240,8 @@ class RunFixture : public ::testing::Test {
     published = std::make_unique<PublishedSettings>(SettingsOf(controls));
     panel = std::make_unique<SettingsControls>(*published);
     sim = std::make_unique<platform::SimCard>(options, signalClock);
-    card = std::make_unique<Card>(*sim, runClock, keyboard, *panel);
+    runDeadline = std::make_unique<RunDeadline>(*sim, keyboard);
+    card = std::make_unique<Card>(*runDeadline, runClock, *runDeadline, *panel);
     Calibrate(*card);
     card->WritePort32(kBase, controls.lowRange ? Card::kRangeLow : Card::kRangeHigh);
     return *card;
@@ -220,11 +264,17 @@ class RunFixture : public ::testing::Test {
     return t;
   }
 
-  // The run on this thread, reporting to `events`.
+  // The run on this thread, reporting to `events`; one still going after
+  // kWaitLimit fails the test, naming the stage it was stuck in.
   void RunHere() {
     if (!card) MakeCard();
+    runDeadline->Start();
     RunAcquisition(
         {*card, *panel, runClock, events, [this] { return NextWallTime(); }, nullptr, nullptr});
+    if (runDeadline->Expired()) {
+      ADD_FAILURE() << "the run has not ended within " << kWaitLimit.count() << " s; it was stuck "
+                    << StageName(events.stages.back());
+    }
   }
 
   // The click as the window makes it, the sampler on its own thread (on the
@@ -287,6 +337,7 @@ class RunFixture : public ::testing::Test {
   std::unique_ptr<PublishedSettings> published;
   std::unique_ptr<SettingsControls> panel;
   std::unique_ptr<platform::SimCard> sim;
+  std::unique_ptr<RunDeadline> runDeadline;
   std::unique_ptr<Card> card;
   std::unique_ptr<Card> guiCard;
   std::unique_ptr<Sampler> sampler;
