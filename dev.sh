@@ -9,6 +9,9 @@
 #                      the given seconds (default 60) from its seed corpus
 #   bash dev.sh package  install what is missing, build, and make the Debian
 #                      package <build>/kolva_<version>_amd64.deb with CPack
+#   bash dev.sh tsan   build the Qt-free core (platform, app, chart) with
+#                      ThreadSanitizer in build-tsan and run the tests of its
+#                      threaded parts; any report fails them
 # Environment: BUILD_DIR (default build), KOLVA_SANITIZE=ON for an
 # address+undefined sanitizer build.
 set -euo pipefail
@@ -58,6 +61,24 @@ fuzz() {
   done
 }
 
+# The tests whose code runs on more than one thread, or hands data between
+# threads: the sampler and the run loop, the reading queue, the results
+# reader and lines, the chart's min/max summary.
+tsan_tests=(app_sampler_idle_test app_sampler_restart_test app_acquisition_run_test
+            app_acquisition_run_click_test app_acquisition_run_failure_test
+            app_reading_queue_test app_results_reader_test app_results_lines_test
+            chart_min_max_summary_test)
+
+tsan() {
+  local dir=build-tsan
+  cmake -S "$top" -B "$dir" -G Ninja -DKOLVA_TSAN=ON -DKOLVA_BENCH=OFF \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >/dev/null
+  cmake --build "$dir" --parallel "$(nproc)" --target "${tsan_tests[@]}"
+  local pattern
+  pattern="^($(IFS='|'; echo "${tsan_tests[*]}"))\$"
+  ctest --test-dir "$dir" --output-on-failure --no-tests=error --parallel "$(nproc)" -R "$pattern"
+}
+
 case "${1:-}" in
   build)
     install_missing
@@ -100,13 +121,18 @@ case "${1:-}" in
     export KOLVA_CARD=sim,in1=sine:500mV:0.2Hz,in2=triangle:300mV:0.1Hz:-100mV,trigger=square:4s
     exec "$bin/kolva"
     ;;
+  tsan)
+    packages+=(ccache)
+    install_missing
+    tsan
+    ;;
   fuzz)
     packages+=(clang-14 libclang-rt-14-dev)
     install_missing
     fuzz "${2:-60}"
     ;;
   *)
-    echo "usage: bash dev.sh test|run|build|package|fuzz [seconds]" >&2
+    echo "usage: bash dev.sh test|run|build|package|tsan|fuzz [seconds]" >&2
     exit 2
     ;;
 esac

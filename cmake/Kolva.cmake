@@ -62,5 +62,10 @@ function(kolva_tests)
       set_property(TEST ${exe} APPEND PROPERTY ENVIRONMENT
         "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp")
     endif()
+    if(KOLVA_TSAN)
+      # The first race ends the test with its report and a failing status.
+      set_property(TEST ${exe} APPEND PROPERTY ENVIRONMENT
+        "TSAN_OPTIONS=halt_on_error=1:exitcode=66:second_deadlock_stack=1")
+    endif()
   endforeach()
 endfunction()

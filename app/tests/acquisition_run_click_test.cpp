@@ -54,7 +54,12 @@ TEST_F(ClickTest, ClickDuringARunIsIgnoredAndEndNowKeepsEveryLine) {
   runClock.step = kPeriod1ms;
   auto run = MakeRun();
   run->Button3Click();
-  while (run->ReadingsTaken() < 100) run->Update();
+  ASSERT_TRUE(testing::WaitUntil(
+      [&] {
+        run->Update();
+        return run->ReadingsTaken() >= 100;
+      },
+      "100 readings"));
 
   run->Button3Click();  // the button is disabled; a click that got through does nothing
   EXPECT_TRUE(run->Active());

@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <utility>
@@ -18,6 +21,7 @@
 #include "app/card.h"
 #include "app/sampler.h"
 #include "fake_controls.h"
+#include "platform/port_bus.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
 #include "platform/tests/fake_keyboard.h"
@@ -28,6 +32,78 @@ namespace kolva::app::testing {
 namespace fs = std::filesystem;
 
 constexpr std::int64_t kPeriod1ms = 1193;  // Trunc(0.001 * 1193180)
+
+// How long a test waits for a run on another thread: a run on the fake clock
+// ends in milliseconds, so one that has not ended by then never will (a
+// trigger that never comes, a header that never reached the file).
+constexpr std::chrono::seconds kWaitLimit{10};
+
+// Polls `done` until it holds, for kWaitLimit at most.
+inline ::testing::AssertionResult WaitUntil(const std::function<bool()>& done,
+                                            const std::string& what) {
+  const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      return ::testing::AssertionFailure()
+             << what << " did not happen within " << kWaitLimit.count() << " s";
+    }
+    std::this_thread::yield();
+  }
+  return ::testing::AssertionSuccess();
+}
+
+inline const char* StageName(RunStage stage) {
+  switch (stage) {
+    case RunStage::kWriting:
+      return "writing the results file's header";
+    case RunStage::kWaitingForTrigger:
+      return "waiting for the trigger";
+    case RunStage::kRunning:
+      return "sampling";
+  }
+  return "?";
+}
+
+// The card's ports and the keyboard as a run on the test's own thread reads
+// them: the simulated card's and the fake keyboard's, until the run has gone
+// on for kWaitLimit; then every read raises, which ends the run with that
+// failure instead of holding the test (a trigger wait that never sees its
+// level or the S key, say).
+class RunDeadline : public platform::PortBus, public platform::KeyboardPort {
+ public:
+  RunDeadline(platform::PortBus& bus, platform::KeyboardPort& keys) : bus_(bus), keys_(keys) {}
+  void Start() {
+    deadline_ = std::chrono::steady_clock::now() + kWaitLimit;
+    expired_ = false;
+  }
+  bool Expired() const { return expired_; }
+
+  std::uint8_t Read8(std::uint16_t port) override {
+    Check();
+    return bus_.Read8(port);
+  }
+  std::uint32_t Read32(std::uint16_t port) override {
+    Check();
+    return bus_.Read32(port);
+  }
+  void Write32(std::uint16_t port, std::uint32_t value) override { bus_.Write32(port, value); }
+  std::uint8_t ReadScanCode() override {
+    Check();
+    return keys_.ReadScanCode();
+  }
+
+ private:
+  void Check() {
+    if (std::chrono::steady_clock::now() <= deadline_) return;
+    expired_ = true;
+    throw std::runtime_error("the run did not end within the test's limit");
+  }
+
+  platform::PortBus& bus_;
+  platform::KeyboardPort& keys_;
+  std::chrono::steady_clock::time_point deadline_ = std::chrono::steady_clock::time_point::max();
+  bool expired_ = false;
+};
 
 // The button's captions and enabled states through a whole run, in order.
 inline std::vector<std::pair<std::string, bool>> FullRunButtons() {
@@ -164,7 +240,8 @@ class RunFixture : public ::testing::Test {
     published = std::make_unique<PublishedSettings>(SettingsOf(controls));
     panel = std::make_unique<SettingsControls>(*published);
     sim = std::make_unique<platform::SimCard>(options, signalClock);
-    card = std::make_unique<Card>(*sim, runClock, keyboard, *panel);
+    runDeadline = std::make_unique<RunDeadline>(*sim, keyboard);
+    card = std::make_unique<Card>(*runDeadline, runClock, *runDeadline, *panel);
     Calibrate(*card);
     card->WritePort32(kBase, controls.lowRange ? Card::kRangeLow : Card::kRangeHigh);
     return *card;
@@ -187,11 +264,17 @@ class RunFixture : public ::testing::Test {
     return t;
   }
 
-  // The run on this thread, reporting to `events`.
+  // The run on this thread, reporting to `events`; one still going after
+  // kWaitLimit fails the test, naming the stage it was stuck in.
   void RunHere() {
     if (!card) MakeCard();
+    runDeadline->Start();
     RunAcquisition(
         {*card, *panel, runClock, events, [this] { return NextWallTime(); }, nullptr, nullptr});
+    if (runDeadline->Expired()) {
+      ADD_FAILURE() << "the run has not ended within " << kWaitLimit.count() << " s; it was stuck "
+                    << StageName(events.stages.back());
+    }
   }
 
   // The click as the window makes it, the sampler on its own thread (on the
@@ -207,10 +290,18 @@ class RunFixture : public ::testing::Test {
   }
 
   // Clicks and follows the run to its end as the frame timer does; raises
-  // the run's failure.
-  static void ClickAndFollow(AcquisitionRun& run) {
+  // the run's failure. A run still going after kWaitLimit fails the test,
+  // naming the stage it is stuck in, and is ended as the S key does.
+  void ClickAndFollow(AcquisitionRun& run) {
     run.Button3Click();
+    const auto deadline = std::chrono::steady_clock::now() + kWaitLimit;
     while (run.Active()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        ADD_FAILURE() << "the run has not ended within " << kWaitLimit.count() << " s; it is stuck "
+                      << StageName(sampler->Stage());
+        run.EndNow();
+        return;
+      }
       run.Update();
       std::this_thread::yield();
     }
@@ -246,6 +337,7 @@ class RunFixture : public ::testing::Test {
   std::unique_ptr<PublishedSettings> published;
   std::unique_ptr<SettingsControls> panel;
   std::unique_ptr<platform::SimCard> sim;
+  std::unique_ptr<RunDeadline> runDeadline;
   std::unique_ptr<Card> card;
   std::unique_ptr<Card> guiCard;
   std::unique_ptr<Sampler> sampler;

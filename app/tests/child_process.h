@@ -2,11 +2,14 @@
 #pragma once
 
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -16,12 +19,25 @@ inline constexpr int kSetupRefused = 200;  // the child could not arrange its co
 
 // Runs `body` in a forked child and answers its exit status, or
 // kSetupRefused when the child could not arrange its conditions, or -1 when
-// it did not exit. Permission, limit and mount changes stay in the child.
+// it did not exit. Permission, limit and mount changes stay in the child. A
+// child still running after 20 s (its work takes milliseconds) fails the
+// test and is killed.
 inline int RunInChild(const std::function<bool()>& setUp, const std::function<int()>& body) {
+  constexpr std::chrono::seconds kLimit{20};
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(setUp() ? body() : kSetupRefused);
+  const auto deadline = std::chrono::steady_clock::now() + kLimit;
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ADD_FAILURE() << "the child (pid " << pid << ") has not exited within " << kLimit.count()
+                    << " s; killed";
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    ::usleep(1000);
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

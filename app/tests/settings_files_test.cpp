@@ -1,14 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "app/settings_files.h"
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <sched.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +16,7 @@
 
 #include "app/errors.h"
 #include "app/textconv.h"
+#include "child_process.h"
 #include "platform/locale_settings.h"
 
 namespace kolva::app {
@@ -353,17 +350,11 @@ TEST_F(SettingsFilesTest, WrittenKonfigHoldsEightCrLfLinesAndReadsBackToTheSameP
 
 // Runs `operation` in a forked child that first drops to an unprivileged user
 // (permission bits do not bind root); answers the I/O code it raised, or -1
-// when the child could not drop its privileges.
+// when the child could not drop its privileges or did not exit.
 int IoCodeAsUnprivileged(const std::function<void()>& operation) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const bool dropped = ::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                              ::setgid(65534) == 0 && ::setuid(65534) == 0);
-    ::_exit(dropped ? IoCodeOf(operation) : 255);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -1;
+  const int code =
+      testing::RunInChild(testing::DropToUnprivileged, [&] { return IoCodeOf(operation); });
+  return code == testing::kSetupRefused ? -1 : code;
 }
 
 TEST_F(SettingsFilesTest, AReadOnlyKonfigIsAccessDeniedAndStaysWhole) {
@@ -390,27 +381,21 @@ TEST_F(SettingsFilesTest, KonfigOnAFullDiskIsDiskFullAndKeepsTheOldFile) {
   const std::string target = mountPoint + "/konfig.txt";
   const std::string old = "0\r\n0\r\n0.001\r\n0.1\r\ntrue\r\ntrue\r\ntrue\r\ntrue\r\n";
   // The mount lives in the child's own namespace; each check is one bit.
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=16k") != 0) {
-      ::_exit(255);
-    }
-    std::ofstream(target, std::ios::binary) << old;
-    std::ofstream(mountPoint + "/filler", std::ios::binary) << std::string(64 * 1024, 'f');
-    KonfigPanel panel;
-    const int code = IoCodeOf([&] { WriteKonfigFile(target, panel); });
-    std::ifstream in(target, std::ios::binary);
-    const std::string kept(std::istreambuf_iterator<char>(in), {});
-    const auto entries = std::distance(fs::directory_iterator(mountPoint), {});
-    ::_exit((code == 101 ? 0 : 1) | (kept == old ? 0 : 2) | (entries == 2 ? 0 : 4));
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 255) GTEST_SKIP() << "cannot mount a tmpfs here";
-  EXPECT_EQ(WEXITSTATUS(status), 0) << "1: not Disk full; 2: old file lost; 4: leftovers";
+  const int status = testing::RunInChild(
+      [&] { return testing::MountPrivateTmpfs(mountPoint, "size=16k"); },
+      [&] {
+        std::ofstream(target, std::ios::binary) << old;
+        std::ofstream(mountPoint + "/filler", std::ios::binary) << std::string(64 * 1024, 'f');
+        KonfigPanel panel;
+        const int code = IoCodeOf([&] { WriteKonfigFile(target, panel); });
+        std::ifstream in(target, std::ios::binary);
+        const std::string kept(std::istreambuf_iterator<char>(in), {});
+        const auto entries = std::distance(fs::directory_iterator(mountPoint), {});
+        return (code == 101 ? 0 : 1) | (kept == old ? 0 : 2) | (entries == 2 ? 0 : 4);
+      });
+  ASSERT_NE(status, -1) << "the child did not exit";
+  if (status == testing::kSetupRefused) GTEST_SKIP() << "cannot mount a tmpfs here";
+  EXPECT_EQ(status, 0) << "1: not Disk full; 2: old file lost; 4: leftovers";
 }
 
 }  // namespace

@@ -4,10 +4,13 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,11 +85,49 @@ inline pid_t StartRecorder(const fs::path& folder, const std::string& card,
   ::_exit(127);
 }
 
-// The exit status (128 + signal when killed).
+// How long a test waits for the child: every run the tests start ends in a
+// second or two, so one still going after this never will.
+constexpr std::chrono::seconds kChildLimit{20};
+
+// The exit status (128 + signal when killed). A child still running after
+// kChildLimit fails the test, is killed, and answers -1.
 inline int WaitExit(pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + kChildLimit;
   int status = 0;
-  if (::waitpid(pid, &status, 0) != pid) return -1;
+  pid_t done = 0;
+  while ((done = ::waitpid(pid, &status, WNOHANG)) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ADD_FAILURE() << "kolva-record (pid " << pid << ") has not exited within "
+                    << kChildLimit.count() << " s; killed";
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    ::usleep(2000);
+  }
+  if (done != pid) return -1;
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// Everything read from `fd` until its end, waiting kChildLimit at most: a
+// writer that never closes fails the test with what had arrived.
+inline std::string ReadToEnd(int fd) {
+  const auto deadline = std::chrono::steady_clock::now() + kChildLimit;
+  std::string text;
+  char buffer[4096];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready{fd, POLLIN, 0};
+    if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) == 0) {
+      ADD_FAILURE() << "the pipe has not closed within " << kChildLimit.count() << " s; it held "
+                    << text.size() << " bytes";
+      return text;
+    }
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got <= 0) return text;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
 }
 
 struct Finished {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <regex>
 #include <thread>
@@ -67,9 +68,7 @@ TEST_P(RecorderFileTest, DashWritesTheSameBytesToAPipe) {
   ASSERT_EQ(::pipe(fds), 0);
   const pid_t pid = StartRecorder(folder_.Path(), kCard, args, fds[1]);
   ::close(fds[1]);
-  std::string text;
-  char buffer[4096];
-  for (ssize_t got; (got = ::read(fds[0], buffer, sizeof buffer)) > 0;) text.append(buffer, got);
+  const std::string text = ReadToEnd(fds[0]);
   ::close(fds[0]);
   ASSERT_EQ(WaitExit(pid), 0) << ReadAll(folder_ / "stderr.txt");
   EXPECT_FALSE(fs::exists(folder_ / "-"));
@@ -100,11 +99,13 @@ TEST_P(RecorderSignalTest, StopsAsTheSKeyWithEveryLineInTheFile) {
   const std::vector<std::string> args = {"--interval", "0.001", "--length", "1", "out.txt"};
   const pid_t pid = StartRecorder(folder.Path(), kCard, args, -1);
   // Wait for data lines on disk: the run is sampling.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  const auto deadline = std::chrono::steady_clock::now() + kChildLimit;
   while (ReadAll(folder / "out.txt").size() < 2000 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   ASSERT_EQ(::kill(pid, GetParam()), 0);
+  EXPECT_GE(ReadAll(folder / "out.txt").size(), 2000u)
+      << "no data lines on disk within " << kChildLimit.count() << " s before the signal";
   ASSERT_EQ(WaitExit(pid), 0);
   const std::string err = ReadAll(folder / "stderr.txt");
   EXPECT_TRUE(
@@ -254,6 +255,32 @@ INSTANTIATE_TEST_SUITE_P(
             2}),
     [](const auto& info) { return info.param.name; });
 
+// The documented ends of the options together in one real run: a length of
+// 0 ends at the first pass after the start, and the picture is a single
+// row of the largest width.
+TEST(RecorderLimitsTest, RunsWithEveryOptionAtItsEnd) {
+  ScratchFolder folder;
+  const Finished done =
+      RunRecorder(folder.Path(), kCard,
+                  {"--length", "0", "--average", "100", "--offset1", "-200", "--offset2", "200",
+                   "--png", "p.png", "--size", "16384x1", "-q", "out.txt"});
+  ASSERT_EQ(done.status, 0) << done.err;
+  const auto lines = CrLfLines(ReadAll(folder / "out.txt"));
+  ASSERT_TRUE(lines && lines->size() >= 11);
+  EXPECT_EQ((*lines)[6], "Measurement lenth in minutes - 0");
+  // The picture's size as its header (IHDR) holds it, big-endian.
+  const std::string png = ReadAll(folder / "p.png");
+  ASSERT_GE(png.size(), 24u);
+  const auto be32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(png[at + i]);
+    return v;
+  };
+  EXPECT_EQ(png.substr(12, 4), "IHDR");
+  EXPECT_EQ(be32(16), 16384u);
+  EXPECT_EQ(be32(20), 1u);
+}
+
 TEST(RecorderInfoTest, HelpAndVersionGoToStdoutAndSucceed) {
   ScratchFolder folder;
   for (const char* option : {"--help", "--version"}) {
@@ -261,11 +288,9 @@ TEST(RecorderInfoTest, HelpAndVersionGoToStdoutAndSucceed) {
     ASSERT_EQ(::pipe(fds), 0);
     const pid_t pid = StartRecorder(folder.Path(), kCard, {option}, fds[1]);
     ::close(fds[1]);
-    char buffer[8192];
-    const ssize_t got = ::read(fds[0], buffer, sizeof buffer);
+    const std::string out = ReadToEnd(fds[0]);
     ::close(fds[0]);
     EXPECT_EQ(WaitExit(pid), 0);
-    const std::string out(buffer, got > 0 ? got : 0);
     EXPECT_TRUE(
         std::regex_search(out, std::regex(option == std::string("--help")
                                               ? "^Usage: kolva-record "
