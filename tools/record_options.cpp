@@ -222,13 +222,14 @@ Options override konfig.txt (numbers with the locale's decimal separator):
   --png PICTURE        also write the chart window's picture of the run (PNG)
   --size WxH           size of that picture (default 477x310)
   --from RESULTS       draw the picture of an existing results file, record nothing
-  -q, --quiet          no progress and no summary on standard error
+  -q, --quiet          errors only on standard error
   -h, --help           show this text
       --version        show the version
 
-SIGINT (Ctrl+C) and SIGTERM end a run as the S key does: every reading taken is
-in the file, the file is closed and the summary printed.
-Exit status: 0 done, 1 a file, card or run failure, 2 a bad command line.
+SIGINT (Ctrl+C), SIGTERM and SIGHUP end a run as the S key does: every reading
+taken is in the file, the file is closed and the summary printed.
+Exit status: 0 done, 1 a file, card, run or picture failure (also a reader of -
+gone), 2 a bad command line.
 )";
 }
 
