@@ -4,6 +4,7 @@
 // values the run cannot time, a user without real-time scheduling, a
 // terminal during the trigger wait and missing settings files.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -289,11 +290,13 @@ TEST(RecorderQuietTest, NoteIsTheRecordersAndQuietLeavesOnlyErrors) {
 }
 
 // Everything the pseudo-terminal's master side gives until the child closed
-// it, or until `enough` holds.
+// it, until `enough` holds or for 20 s at most.
 std::string ReadTerminal(int master, std::string& screen, const std::function<bool()>& enough) {
   char buffer[4096];
   const auto deadline = Clock::now() + std::chrono::seconds(20);
   while (!enough() && Clock::now() < deadline) {
+    pollfd ready{master, POLLIN, 0};
+    if (::poll(&ready, 1, 100) == 0) continue;  // nothing yet: look at the clock again
     const ssize_t n = ::read(master, buffer, sizeof buffer);
     if (n <= 0) break;  // EIO once the child has closed its side
     screen.append(buffer, static_cast<std::size_t>(n));
