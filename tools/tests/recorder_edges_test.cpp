@@ -90,6 +90,20 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+// Appends what `fd` gives to `text` until the writer closed it (or a
+// pseudo-terminal's child side went), until `enough` holds or for 20 s at most.
+void ReadUntil(int fd, std::string& text, const std::function<bool()>& enough) {
+  char buffer[4096];
+  const auto deadline = Clock::now() + std::chrono::seconds(20);
+  while (!enough() && Clock::now() < deadline) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, 100) == 0) continue;  // nothing yet: look at the clock again
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;  // EIO once the child has closed its side
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
 const std::regex kSummary(
     "(\\d+) readings taken, \\d+ due, \\d+ late by more than one period, worst lateness "
     "[0-9.]+ ms(; .*)?");
@@ -139,15 +153,10 @@ TEST(RecorderSignalEdgeTest, ReaderGoneEndsWithTheIoErrorAndStatus1) {
                             ::close(fds[1]);
                           });
   ::close(fds[1]);
-  std::string got(3000, '\0');
-  std::size_t have = 0;
-  while (have < got.size()) {
-    const ssize_t n = ::read(fds[0], got.data() + have, got.size() - have);
-    if (n <= 0) break;
-    have += static_cast<std::size_t>(n);
-  }
+  std::string got;
+  ReadUntil(fds[0], got, [&] { return got.size() >= 3000; });
   ::close(fds[0]);
-  ASSERT_EQ(have, got.size());
+  ASSERT_GE(got.size(), 3000u);
   EXPECT_TRUE(got.starts_with("Date of the measurement - "));
   EXPECT_EQ(WaitExitWithin(pid), 1);
   EXPECT_TRUE(ReadAll(folder / "stderr.txt").ends_with("kolva-record: -: I/O error 32.\n"));
@@ -289,21 +298,6 @@ TEST(RecorderQuietTest, NoteIsTheRecordersAndQuietLeavesOnlyErrors) {
   }
 }
 
-// Everything the pseudo-terminal's master side gives until the child closed
-// it, until `enough` holds or for 20 s at most.
-std::string ReadTerminal(int master, std::string& screen, const std::function<bool()>& enough) {
-  char buffer[4096];
-  const auto deadline = Clock::now() + std::chrono::seconds(20);
-  while (!enough() && Clock::now() < deadline) {
-    pollfd ready{master, POLLIN, 0};
-    if (::poll(&ready, 1, 100) == 0) continue;  // nothing yet: look at the clock again
-    const ssize_t n = ::read(master, buffer, sizeof buffer);
-    if (n <= 0) break;  // EIO once the child has closed its side
-    screen.append(buffer, static_cast<std::size_t>(n));
-  }
-  return screen;
-}
-
 TEST(RecorderTriggerTest, TerminalShowsTheWaitAndTheSummarySaysTheTriggerNeverCame) {
   ScratchFolder folder;
   int master = -1;
@@ -313,10 +307,10 @@ TEST(RecorderTriggerTest, TerminalShowsTheWaitAndTheSummarySaysTheTriggerNeverCa
                           [&] { ::dup2(slave, STDERR_FILENO); });
   ::close(slave);
   std::string screen;
-  ReadTerminal(master, screen, [&] { return screen.find(" waited") != std::string::npos; });
+  ReadUntil(master, screen, [&] { return screen.find(" waited") != std::string::npos; });
   EXPECT_NE(screen.find("] waiting for the trigger at level 1  0:0"), std::string::npos) << screen;
   ASSERT_EQ(::kill(pid, SIGINT), 0);
-  ReadTerminal(master, screen, [] { return false; });
+  ReadUntil(master, screen, [] { return false; });
   ::close(master);
   EXPECT_EQ(WaitExitWithin(pid), 0);
   EXPECT_TRUE(screen.ends_with(
