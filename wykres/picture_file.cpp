@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 
@@ -62,11 +63,19 @@ QString SavePictureFile(const QImage& picture, const QString& path, const char* 
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, format);
   if (!writer.write(picture)) return writer.errorString();
-  const QByteArray target = QFile::encodeName(path);
+  QByteArray target = QFile::encodeName(path);
   struct stat existing {};
   const bool exists = ::stat(target.constData(), &existing) == 0;
   if (exists && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
     return SaveDirect(bytes, target);
+  }
+  // A symbolic link keeps pointing at the picture: the file it names is
+  // replaced, not the link.
+  if (exists && S_ISREG(existing.st_mode)) {
+    if (char* real = ::realpath(target.constData(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
   }
   QByteArray temporary;
   int fd = -1;

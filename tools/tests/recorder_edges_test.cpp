@@ -231,6 +231,16 @@ TEST(RecorderPictureTest, FullDiskKeepsTheOlderPictureAndLeavesNoPart) {
   EXPECT_EQ(std::distance(fs::directory_iterator(folder / "disk"), fs::directory_iterator()), 2);
 }
 
+TEST(RecorderPictureTest, PictureThroughALinkReplacesTheFileItNames) {
+  ScratchFolder folder;
+  WriteAll(folder / "real.png", "older picture");
+  fs::create_symlink("real.png", folder / "link.png");
+  const Finished done = RunRecorder(folder.Path(), kCard, {"-q", "--png", "link.png", "out.txt"});
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_TRUE(fs::is_symlink(folder / "link.png"));
+  EXPECT_TRUE(ReadAll(folder / "real.png").starts_with("\x89PNG"));
+}
+
 // Values at the largest the run can time and just beyond, as options.
 TEST(RecorderBoundsTest, IntervalAndLengthAreRefusedJustBeyondWhatTheRunCanTime) {
   for (const char* option : {"--interval", "--length"}) {
