@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # One entry point for a fresh Debian 12 clone:
 #   bash dev.sh test   install what is missing, build, run every test
-#   bash dev.sh run    install what is missing, build, start kolva on the simulated card
+#   bash dev.sh run    install what is missing, build kolva and probecard, start kolva
+#                      on the simulated card
 #   bash dev.sh build  install what is missing and build
 #   bash dev.sh fuzz [seconds]  build the libFuzzer targets (clang, address and
 #                      undefined sanitizers) in build-fuzz and run each for
@@ -35,10 +36,11 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# Builds everything, or only the targets given (build --target NAME...).
 build() {
   local dir=${BUILD_DIR:-build}
   cmake -S "$top" -B "$dir" -G Ninja -DKOLVA_SANITIZE="${KOLVA_SANITIZE:-OFF}" >/dev/null
-  cmake --build "$dir" --parallel "$(nproc)"
+  cmake --build "$dir" --parallel "$(nproc)" "$@"
 }
 
 # Each fuzz target grows its corpus in build-fuzz; the seeds in fuzz/corpus
@@ -104,7 +106,8 @@ case "${1:-}" in
     # Faces of the widths the main window's layout was drawn with.
     packages+=(fonts-liberation)
     install_missing
-    build
+    # Only what it starts: the window and the probe it runs.
+    build --target kolva probecard
     bin=$(realpath "${BUILD_DIR:-build}")/app/ui
     # A demo working folder: bar.txt from the probe, the operator's konfig.txt
     # (kept once written), and a korekcje.txt whose scales turn the simulated

@@ -46,17 +46,29 @@ void PublishedSettings::Publish(RunSettings settings) {
 
 namespace {
 
+// Where the note goes: SetRealtimeNote's choice, else stderr as "kolva: ...".
+std::function<void(const std::string&)>& RealtimeNote() {
+  static std::function<void(const std::string&)> note = [](const std::string& why) {
+    const std::string line = "kolva: the sampler runs without real-time scheduling (" + why +
+                             "); see the README to allow it\n";
+    std::fputs(line.c_str(), stderr);
+  };
+  return note;
+}
+
 // Says once per process why the sampler runs without real-time scheduling.
 void NoteNotRealtime(const std::string& why) {
   static std::once_flag once;
   std::call_once(once, [&why] {
-    const std::string line = "kolva: the sampler runs without real-time scheduling (" + why +
-                             "); see the README to allow it\n";
-    std::fputs(line.c_str(), stderr);
+    if (RealtimeNote()) RealtimeNote()(why);
   });
 }
 
 }  // namespace
+
+void SetRealtimeNote(std::function<void(const std::string& why)> note) {
+  RealtimeNote() = std::move(note);
+}
 
 // The run's side of the sampler: the card's ports and the stop key as the
 // run sees them, and its events into the sampler.

@@ -136,6 +136,12 @@ struct RunContext {
   std::function<void(std::int64_t ticksLeft)> idle;
 };
 
+// Where the sampler's one note goes, the reason it runs without real-time
+// scheduling (said once per process, on the run's thread): by default a line
+// on stderr starting "kolva: ". Set before the first run; an empty function
+// drops the note.
+void SetRealtimeNote(std::function<void(const std::string& why)> note);
+
 // The shortest wait to a deadline that RunContext::idle is offered (about
 // 50 microseconds).
 inline constexpr std::int64_t kIdleTicks = 60;

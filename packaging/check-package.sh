@@ -74,8 +74,11 @@ for path in usr/bin/kolva usr/bin/probecard usr/bin/kolva-record usr/bin/kolva-s
   usr/share/doc/kolva/README.md usr/share/doc/kolva/LICENSE; do
   expect "package holds /$path" grep -Eq " \./$path$" <<<"$listing"
 done
-expect "package holds the kolva-record man page, compressed" \
-  grep -Eq ' \./usr/share/man/man1/kolva-record\.1\.gz$' <<<"$listing"
+man_pages="kolva kolva-record probecard"
+for page in $man_pages; do
+  expect "package holds the $page man page, compressed" \
+    grep -Eq " \./usr/share/man/man1/$page\.1\.gz$" <<<"$listing"
+done
 expect "every file lies under /usr" bash -c "! grep -v ' \./usr' <<<\"\$1\" | grep -v ' \./$'" _ "$listing"
 expect "no file is setuid or setgid" bash -c "! awk '{print \$1}' <<<\"\$1\" | grep -q '[sS]'" _ "$listing"
 
@@ -83,7 +86,14 @@ expect "no file is setuid or setgid" bash -c "! awk '{print \$1}' <<<\"\$1\" | g
 root=$scratch/root
 dpkg -x "$deb" "$root"
 bin=$root/usr/bin
-expect "man page is whole" gzip -t "$root/usr/share/man/man1/kolva-record.1.gz"
+for page in $man_pages; do
+  man1=$root/usr/share/man/man1
+  expect "$page man page is whole" gzip -t "$man1/$page.1.gz"
+  # Every page its SEE ALSO names is in the package too.
+  for seen in $(gzip -dc "$man1/$page.1.gz" 2>/dev/null | sed -n '/^\.SH SEE ALSO/,$s/^\.BR \([a-z-]*\) (1).*/\1/p'); do
+    expect "$page(1)'s SEE ALSO $seen(1) is installed" [ -f "$man1/$seen.1.gz" ]
+  done
+done
 expect "desktop entry validates" desktop-file-validate "$root/usr/share/applications/kolva.desktop"
 exec_command=$(sed -n 's/^Exec=//p' "$root/usr/share/applications/kolva.desktop")
 expect "desktop entry's command $exec_command is in the package" [ -x "$bin/$exec_command" ]
@@ -124,14 +134,14 @@ if [ -s "$results" ]; then
 fi
 
 # The capabilities postinst grants, on an ordinary user's run: with them the
-# sampler takes real-time priority. Needs root and a file system that keeps
+# sampler takes real-time priority (without --quiet, which drops the note). Needs root and a file system that keeps
 # extended attributes (CI runs as root).
 caps=$(sed -n 's/^rawio_nice="\(.*\)"$/\1/p' "$postinst")
 # (chown first: it clears a file's capabilities.)
 if [ "$(id -u)" -eq 0 ] && cp "$bin/kolva-record" "$work/" && chown -R 65534:65534 "$work" &&
   setcap "$caps" "$work/kolva-record"; then
   note=$(cd "$work" && setpriv --reuid=65534 --regid=65534 --clear-groups \
-    ./kolva-record --quiet --trigger off --interval 0.01 --length 0.002 rt.txt 2>&1) ||
+    ./kolva-record --trigger off --interval 0.01 --length 0.002 rt.txt 2>&1) ||
     fail "kolva-record as an ordinary user with $caps exits non-zero: $note"
   expect "kolva-record with $caps samples at real-time priority ($note)" \
     bash -c "! grep -q 'without real-time' <<<\"\$1\"" _ "$note"

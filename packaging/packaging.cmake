@@ -11,13 +11,19 @@ install(FILES ${KOLVA_PACKAGING_DIR}/kolva.desktop DESTINATION share/application
 install(FILES ${KOLVA_PACKAGING_DIR}/kolva.svg DESTINATION share/icons/hicolor/scalable/apps)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
         DESTINATION share/doc/kolva)
+# The manual pages of kolva and probecard (kolva-record's is installed by
+# tools/, beside its program).
+install(FILES ${PROJECT_SOURCE_DIR}/doc/kolva.1 ${PROJECT_SOURCE_DIR}/doc/probecard.1
+        DESTINATION share/man/man1)
 # Manual pages are kept compressed, as Debian does (this runs after the
 # install rules of the folders, which come first in the top-level file).
 install(CODE [[
-  set(page "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/man/man1/kolva-record.1")
-  if(EXISTS "${page}")
-    execute_process(COMMAND gzip -9nf "${page}" COMMAND_ERROR_IS_FATAL ANY)
-  endif()
+  foreach(name kolva kolva-record probecard)
+    set(page "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/man/man1/${name}.1")
+    if(EXISTS "${page}")
+      execute_process(COMMAND gzip -9nf "${page}" COMMAND_ERROR_IS_FATAL ANY)
+    endif()
+  endforeach()
 ]])
 
 set(CPACK_GENERATOR DEB)

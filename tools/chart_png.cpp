@@ -11,6 +11,7 @@
 #include "app/ui/results_chart_adapter.h"
 #include "wykres/chart_picture.h"
 #include "wykres/form2.h"
+#include "wykres/picture_file.h"
 
 namespace kolva::tools {
 namespace {
@@ -20,10 +21,11 @@ char* programArgv[] = {programName, nullptr};
 int programArgc = 1;
 
 // Qt's own notes (a missing runtime folder and the like) are not the
-// recorder's messages; its critical and fatal ones still reach stderr.
+// recorder's messages; its critical and fatal ones still reach stderr, as
+// the recorder's.
 void QuietQt(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::fputs((message.toLocal8Bit() + "\n").constData(), stderr);
+    std::fputs(("kolva-record: " + message.toLocal8Bit() + "\n").constData(), stderr);
   }
 }
 
@@ -66,9 +68,11 @@ std::string ChartPng::ShowResultsFile(const std::string& path) {
   return failure;
 }
 
-bool ChartPng::Save(const std::string& path, int width, int height) {
+std::string ChartPng::Save(const std::string& path, int width, int height) {
   const QImage picture = wykres::RenderChartPicture(parts_->form, QSize(width, height));
-  return picture.save(QFile::decodeName(QByteArray::fromStdString(path)), "PNG");
+  return wykres::SavePictureFile(picture, QFile::decodeName(QByteArray::fromStdString(path)), "PNG")
+      .toLocal8Bit()
+      .toStdString();
 }
 
 }  // namespace kolva::tools

@@ -27,9 +27,10 @@ class ChartPng {
   // message naming the line that ended the readings. Raises the window's
   // error when the file does not open or is not a results file.
   std::string ShowResultsFile(const std::string& path);
-  // Writes the chart window's picture at width x height as PNG; false when
-  // the file could not be written.
-  bool Save(const std::string& path, int width, int height);
+  // Writes the chart window's picture at width x height as PNG, whole or
+  // not at all (wykres::SavePictureFile); "" once written, else the system's
+  // reason.
+  std::string Save(const std::string& path, int width, int height);
 
  private:
   struct Parts;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace kolva::tools {
 
@@ -17,13 +18,19 @@ class ProgressMeter {
 
   // After a reading: redraws when kRedrawMs have passed since the last draw.
   void Update(std::uint64_t readings, std::uint32_t elapsedMs);
+  // While the run waits for the trigger at `level` (0 or 1): says so, with
+  // the time waited, at most every kRedrawMs.
+  void Waiting(int level, std::uint32_t waitedMs);
   // Wipes the bar so the summary starts on a clean line.
   void Clear();
 
  private:
+  void Draw(const std::string& line, std::uint32_t nowMs);
+
   int fd_;
   long double lengthMs_;
   bool drawn_ = false;
+  bool waiting_ = false;
   std::uint32_t lastDrawMs_ = 0;
 };
 

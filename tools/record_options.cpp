@@ -3,9 +3,11 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <map>
 
+#include "app/acquisition_run.h"
 #include "app/errors.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
@@ -55,12 +57,18 @@ const std::map<std::string_view, Setter>& ValueOptions() {
   static const std::map<std::string_view, Setter> options = {
       {"--interval",
        [](RecordOptions& o, const std::string& v) {
-         if (!(Seconds("--interval", v) > 0)) Bad("--interval", "'" + v + "' is not more than 0");
+         const long double seconds = Seconds("--interval", v);
+         if (!(seconds > 0)) Bad("--interval", "'" + v + "' is not more than 0");
+         const std::string problem = IntervalProblem(seconds);
+         if (!problem.empty()) Bad("--interval", "'" + v + "' " + problem);
          o.interval = v;
        }},
       {"--length",
        [](RecordOptions& o, const std::string& v) {
-         if (Seconds("--length", v) < 0) Bad("--length", "'" + v + "' is less than 0");
+         const long double minutes = Seconds("--length", v);
+         if (minutes < 0) Bad("--length", "'" + v + "' is less than 0");
+         const std::string problem = LengthProblem(minutes);
+         if (!problem.empty()) Bad("--length", "'" + v + "' " + problem);
          o.length = v;
        }},
       {"--average", [](RecordOptions& o,
@@ -133,6 +141,25 @@ void CheckCombination(const RecordOptions& options, bool sizeGiven, int files) {
 
 }  // namespace
 
+std::string IntervalProblem(long double seconds) {
+  try {
+    app::SamplePeriodFor(seconds);
+  } catch (const app::MathError&) {
+    return "gives a sampling period the run cannot count (at most " +
+           std::string(kLongestInterval) + " seconds)";
+  }
+  return "";
+}
+
+std::string LengthProblem(long double minutes) {
+  // The run compares the length in milliseconds, as it computes it, with the
+  // milliseconds elapsed in a 32-bit count: a length that is not below the
+  // count's largest value would never end.
+  const long double limitMs = minutes * 60.0L * 1000.0L;
+  if (limitMs < static_cast<long double>(UINT32_MAX)) return "";
+  return "gives a length the run cannot time (at most " + std::string(kLongestLength) + " minutes)";
+}
+
 RecordOptions ParseRecordOptions(const std::vector<std::string_view>& args) {
   RecordOptions options;
   bool sizeGiven = false;
@@ -195,13 +222,14 @@ Options override konfig.txt (numbers with the locale's decimal separator):
   --png PICTURE        also write the chart window's picture of the run (PNG)
   --size WxH           size of that picture (default 477x310)
   --from RESULTS       draw the picture of an existing results file, record nothing
-  -q, --quiet          no progress and no summary on standard error
+  -q, --quiet          errors only on standard error
   -h, --help           show this text
       --version        show the version
 
-SIGINT (Ctrl+C) and SIGTERM end a run as the S key does: every reading taken is
-in the file, the file is closed and the summary printed.
-Exit status: 0 done, 1 a file, card or run failure, 2 a bad command line.
+SIGINT (Ctrl+C), SIGTERM and SIGHUP end a run as the S key does: every reading
+taken is in the file, the file is closed and the summary printed.
+Exit status: 0 done, 1 a file, card, run or picture failure (also a reader of -
+gone), 2 a bad command line.
 )";
 }
 

@@ -44,6 +44,19 @@ class UsageError : public std::runtime_error {
 // decimal separator, as the panel's edit fields do. Raises UsageError.
 RecordOptions ParseRecordOptions(const std::vector<std::string_view>& args);
 
+// The longest interval and length a run can time, as the man page gives
+// them (rounded down). The run's period is the interval times 1193180 ticks
+// truncated to a signed 64-bit count; the length is compared in
+// milliseconds with a 32-bit tick difference.
+inline constexpr const char* kLongestInterval = "7730075962432.135";
+inline constexpr const char* kLongestLength = "71582.788";
+
+// Why a run could not represent an interval of `seconds` or a length of
+// `minutes` (taken as the run converts them), "" when it can. The reason
+// follows the value's quoted text in a message.
+std::string IntervalProblem(long double seconds);
+std::string LengthProblem(long double minutes);
+
 // The --help text.
 std::string UsageText();
 

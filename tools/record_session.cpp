@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "app/card.h"
 #include "app/errors.h"
@@ -13,6 +14,7 @@
 #include "app/startup.h"
 #include "app/textconv.h"
 #include "app/wall_clock.h"
+#include "tools/record_options.h"
 #include "tools/recorder_panel.h"
 
 namespace kolva::tools {
@@ -56,6 +58,14 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   // The run takes the length text as converted: a bad one from konfig.txt
   // is refused here, before the results file is touched.
   Reading("konfig.txt", [&] { return app::ParseFloat(panel.LengthText()); });
+  // Values konfig.txt gave that the run could not time, refused as the
+  // options' are.
+  for (const auto& [text, problem] :
+       {std::pair{panel.IntervalText(), IntervalProblem(app::ParseFloat(panel.IntervalText()))},
+        std::pair{panel.LengthText(), LengthProblem(app::ParseFloat(panel.LengthText()))}}) {
+    if (!problem.empty())
+      throw SetupError("konfig.txt", "'" + app::QuotedText(text) + "' " + problem);
+  }
   if (panel.HighRange() != wasHigh)
     card.WritePort32(card.BaseAddress, RangeWord(panel.HighRange()));
   if (!app::IsCardIdentity(card.ReadPort8(card.BaseAddress))) throw SetupError("", kNoCardMessage);
@@ -72,6 +82,7 @@ RecordingEnd RunRecording(const RecordingParts& parts) {
   sampler.Start(parts.card, app::SettingsOf(parts.panel));
   std::uint64_t readings = 0;
   std::optional<std::uint32_t> runningSince;
+  std::optional<std::uint32_t> waitingSince;
   auto plot = [&](const app::RunReading& reading) {
     ++readings;
     if (parts.chart == nullptr || !reading.charted) return;
@@ -82,6 +93,12 @@ RecordingEnd RunRecording(const RecordingParts& parts) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     if (parts.stopRequested && parts.stopRequested()) sampler.RequestStop();
     sampler.TakeReadings(plot);
+    if (sampler.Stage() == app::RunStage::kWaitingForTrigger && parts.panel.TriggerEnabled() &&
+        parts.waiting) {
+      const std::uint32_t now = parts.clock.GetTickCount();
+      if (!waitingSince) waitingSince = now;
+      parts.waiting(now - *waitingSince);
+    }
     if (sampler.Stage() != app::RunStage::kRunning) continue;
     if (!runningSince) runningSince = parts.clock.GetTickCount();
     if (parts.progress) parts.progress(readings, parts.clock.GetTickCount() - *runningSince);
@@ -89,6 +106,11 @@ RecordingEnd RunRecording(const RecordingParts& parts) {
   RecordingEnd end;
   end.error = sampler.Finish();
   sampler.TakeReadings(plot);
+  // A wait the stop ended: the status byte last read shows the other level
+  // (the run reads it again only half a second into sampling).
+  const int wanted = parts.panel.TriggerOnHigh() ? 1 : 0;
+  end.triggerNeverCame =
+      parts.panel.TriggerEnabled() && readings == 0 && sampler.TriggerLevel() != wanted;
   end.timing = sampler.Timing();
   return end;
 }

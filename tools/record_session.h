@@ -57,7 +57,13 @@ using ProgressObserver = std::function<void(std::uint64_t readings, std::uint32_
 struct RecordingEnd {
   app::RunTiming timing;
   std::exception_ptr error;  // null after a normal end
+  // Stopped while waiting for the trigger, before any reading.
+  bool triggerNeverCame = false;
 };
+
+// Told on the calling thread while the run waits for the trigger: the
+// milliseconds waited so far, about every kPollMs.
+using TriggerWaitObserver = std::function<void(std::uint32_t waitedMs)>;
 
 // What a recording works with, all borrowed for its length.
 struct RecordingParts {
@@ -68,14 +74,16 @@ struct RecordingParts {
   const RecorderPanel& panel;           // the run's settings, taken once
   app::ResultsChart* chart;             // may be null: nothing is plotted
   ProgressObserver progress;            // may be empty
+  TriggerWaitObserver waiting;          // may be empty
   std::function<bool()> stopRequested;  // may be empty
 };
 
 // One acquisition run on the sampler's own thread, as ACQUISITION START
 // makes it, into the panel's results file. This thread meanwhile plots the
 // readings on the chart as the window does (shown, both series emptied, one
-// point per reading and input), reports progress and passes a stop request
-// on; it returns when the run has ended.
+// point per reading and input), reports the trigger wait (when the panel
+// enables the trigger) and then progress, and passes a stop request on; it
+// returns when the run has ended.
 RecordingEnd RunRecording(const RecordingParts& parts);
 
 inline constexpr std::uint32_t kPollMs = 50;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tools/recorder_program.h"
 
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/sampler.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
 #include "platform/clock.h"
@@ -38,6 +40,38 @@ void Say(const std::string& line) {
 // "kolva-record: FILE: message." with the error box's closing full stop.
 void SayFailure(const std::string& file, const std::string& message) {
   Say(kProgram + (file.empty() ? "" : file + ": ") + ui::DisplayText(message));
+}
+
+// What a missing settings file's message adds: how to make the file.
+std::string MissingFileHint(const std::string& file) {
+  if (file == "bar.txt") {
+    return "bar.txt holds the card's base address: run probecard in this folder "
+           "(KOLVA_CARD=sim probecard for the simulated card)";
+  }
+  return file +
+         " is missing: kolva-start makes ~/kolva with a default konfig.txt and korekcje.txt, "
+         "or write them here with the printf lines of the README's \"Recording from the shell\"";
+}
+
+void SayPictureFailure(const std::string& file, const std::string& why) {
+  SayFailure(file, "The picture could not be written (" + why + ")");
+}
+
+// Puts /dev/null on each of descriptors 0-2 that is closed, so that no file
+// the run opens (nor Qt's) takes its number and is written as standard
+// output or error. Answers whether standard output was closed.
+bool OpenClosedStandardDescriptors() {
+  bool outputClosed = false;
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    outputClosed = outputClosed || fd == STDOUT_FILENO;
+    const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (null >= 0 && null != fd) {
+      ::dup2(null, fd);
+      ::close(null);
+    }
+  }
+  return outputClosed;
 }
 
 // The results file's name for the run: "-" is the standard output, reached
@@ -83,8 +117,8 @@ int DrawResultsFile(const RecordOptions& options) {
     SayFailure("", error.what());
     return kExitFailure;
   }
-  if (!png.Save(*options.png, options.width, options.height)) {
-    SayFailure(*options.png, "The picture could not be written");
+  if (const std::string why = png.Save(*options.png, options.width, options.height); !why.empty()) {
+    SayPictureFailure(*options.png, why);
     return kExitFailure;
   }
   if (!failure.empty()) {
@@ -110,6 +144,9 @@ int Record(const RecordOptions& options) {
     PrepareCard(card, panel, options);
   } catch (const SetupError& error) {
     SayFailure(error.File(), error.what());
+    if (error.what() == app::IoError::MessageFor(2) && !error.File().empty()) {
+      Say(kProgram + MissingFileHint(error.File()));
+    }
     return kExitFailure;
   } catch (const std::exception& error) {  // the card's ports refused
     SayFailure("", error.what());
@@ -117,6 +154,16 @@ int Record(const RecordOptions& options) {
   }
   panel.SetResultsFileName(ResultsPath(options.output));
   InstallStopSignals();
+  // The sampler's note on its scheduling, in the recorder's name; --quiet
+  // leaves errors only.
+  if (options.quiet) {
+    app::SetRealtimeNote({});
+  } else {
+    app::SetRealtimeNote([](const std::string& why) {
+      Say(kProgram + std::string("the sampler runs without real-time scheduling (") + why +
+          "); see the README to allow it");
+    });
+  }
   // The chart exists before the run, as the window does: its set-up is not
   // the run's time.
   std::unique_ptr<ChartPng> png;
@@ -124,18 +171,27 @@ int Record(const RecordOptions& options) {
   panel.SetCharted(png != nullptr);
   std::optional<ProgressMeter> meter;
   ProgressObserver progress;
+  TriggerWaitObserver waiting;
+  const int triggerLevel = panel.TriggerOnHigh() ? 1 : 0;
   if (!options.quiet && ::isatty(STDERR_FILENO)) {
     meter.emplace(STDERR_FILENO, app::ParseFloat(panel.LengthText()) * 60000.0L);
     progress = [&meter](std::uint64_t n, std::uint32_t ms) { meter->Update(n, ms); };
+    waiting = [&meter, triggerLevel](std::uint32_t ms) { meter->Waiting(triggerLevel, ms); };
   }
-  const RecordingEnd end = RunRecording(
-      {card, *bus, clock, stopKey, panel, png ? &png->Chart() : nullptr, progress, StopRequested});
+  const RecordingEnd end =
+      RunRecording({card, *bus, clock, stopKey, panel, png ? &png->Chart() : nullptr, progress,
+                    waiting, StopRequested});
   if (meter) meter->Clear();
   if (end.error) return ReportRunFailure(end.error, options.output);
-  if (!options.quiet) Say(SummaryLine(end.timing));
-  if (png && !png->Save(*options.png, options.width, options.height)) {
-    SayFailure(*options.png, "The picture could not be written");
-    return kExitFailure;
+  if (!options.quiet) {
+    Say(SummaryLine(end.timing) + (end.triggerNeverCame ? TriggerNeverCameNote(triggerLevel) : ""));
+  }
+  if (png) {
+    if (const std::string why = png->Save(*options.png, options.width, options.height);
+        !why.empty()) {
+      SayPictureFailure(*options.png, why);
+      return kExitFailure;
+    }
   }
   return kExitDone;
 }
@@ -143,6 +199,8 @@ int Record(const RecordOptions& options) {
 }  // namespace
 
 int RecorderMain(const std::vector<std::string_view>& args) {
+  const bool outputClosed = OpenClosedStandardDescriptors();
+  IgnoreBrokenPipes();
   platform::SetCurrentLocale(platform::ReadUserLocale());
   RecordOptions options;
   try {
@@ -155,10 +213,15 @@ int RecorderMain(const std::vector<std::string_view>& args) {
       std::fputs("kolva-record (Kolva) " KOLVA_VERSION "\n", stdout);
       return kExitDone;
     }
-    return options.from ? DrawResultsFile(options) : Record(options);
+    if (options.from) return DrawResultsFile(options);
+    if (options.output == "-" && outputClosed) {
+      Say(kProgram + std::string("-: standard output is closed; name a results file instead"));
+      return kExitFailure;
+    }
+    return Record(options);
   } catch (const UsageError& error) {
     Say(kProgram + std::string(error.what()));
-    Say("Try 'kolva-record --help' for more information.");
+    Say(kProgram + std::string("Try 'kolva-record --help' for more information."));
     return kExitUsage;
   }
 }

@@ -42,4 +42,13 @@ std::string ProgressLine(std::uint64_t readings, std::uint64_t elapsedMs, long d
          Clock(remaining) + " remaining";
 }
 
+std::string TriggerWaitLine(int level, std::uint64_t waitedMs, int barWidth) {
+  return "[" + std::string(barWidth, '.') + "] waiting for the trigger at level " +
+         std::to_string(level) + "  " + Clock(waitedMs) + " waited";
+}
+
+std::string TriggerNeverCameNote(int level) {
+  return "; the trigger never came (waited for level " + std::to_string(level) + ")";
+}
+
 }  // namespace kolva::tools

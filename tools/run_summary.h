@@ -18,4 +18,11 @@ std::string SummaryLine(const app::RunTiming& timing);
 std::string ProgressLine(std::uint64_t readings, std::uint64_t elapsedMs, long double lengthMs,
                          int barWidth);
 
+// The line a terminal shows while the run waits for the trigger at `level`:
+// an empty bar, the level and the time waited (as the progress line's).
+std::string TriggerWaitLine(int level, std::uint64_t waitedMs, int barWidth);
+
+// What the summary adds when the run was stopped before the trigger came.
+std::string TriggerNeverCameNote(int level);
+
 }  // namespace kolva::tools

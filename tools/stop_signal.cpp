@@ -25,6 +25,19 @@ void InstallStopSignals() {
   action.sa_flags = SA_RESTART;  // a write or wait in progress goes on
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  // A terminal that goes away ends the run as Ctrl+C does; under nohup the
+  // hang-up stays ignored.
+  struct sigaction hangUp {};
+  if (sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
+    sigaction(SIGHUP, &action, nullptr);
+  }
+}
+
+void IgnoreBrokenPipes() {
+  struct sigaction action {};
+  action.sa_handler = SIG_IGN;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGPIPE, &action, nullptr);
 }
 
 bool StopRequested() {

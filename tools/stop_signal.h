@@ -7,10 +7,14 @@
 
 namespace kolva::tools {
 
-// SIGINT and SIGTERM as the recorder's S key: the handlers only raise a
-// flag, which the run's stop-key test reads through the keyboard port, so a
-// signal ends a run exactly where the S key would.
+// SIGINT, SIGTERM and SIGHUP as the recorder's S key: the handlers only
+// raise a flag, which the run's stop-key test reads through the keyboard
+// port, so a signal ends a run exactly where the S key would. A SIGHUP that
+// was ignored at start (nohup) stays ignored.
 void InstallStopSignals();
+// A reader that goes away makes the next write fail with EPIPE, which the
+// results file reports as its I/O error, instead of killing the process.
+void IgnoreBrokenPipes();
 bool StopRequested();
 // Raises the flag as a signal would (for the signal handler and tests).
 void RequestStop();
