@@ -3,6 +3,7 @@
 
 #include <array>
 #include <atomic>
+#include <cerrno>  // program_invocation_short_name
 #include <cstdio>
 
 #include "platform/privileged_instruction.h"
@@ -30,8 +31,10 @@ constexpr std::array<PortRange, 6> kChipsetPorts{{
 thread_local std::uint64_t grantedFor = 0;
 std::atomic<std::uint64_t> nextId{1};
 
+// In the name the program was started by, so that each of kolva and
+// kolva-record speaks as itself.
 void WriteToStderr(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stderr);
+  std::fputs((std::string(program_invocation_short_name) + ": " + line + "\n").c_str(), stderr);
   std::fflush(stderr);
 }
 
@@ -92,7 +95,7 @@ void HardwarePorts::GrantThisThread(std::uint16_t port) {
     // thread after a refused GUI thread) would only repeat it, and after the
     // first a thread has given its capability up, so the cause they would
     // name could be the wrong one.
-    if (!explained_) report_("kolva: " + GrantRefusalText(result));
+    if (!explained_) report_(GrantRefusalText(result));
     explained_ = true;
     throw PrivilegedInstruction();
   }

@@ -56,8 +56,9 @@ bool IsUnsafeCardWindow(std::uint16_t first);
 // kernel for those ports only. A window over the chipset's ports, a refused
 // grant, an access outside the window and any access to the keyboard
 // controller (0x60) raise PrivilegedInstruction. The first refused grant
-// also writes one line to `report` (stderr by default) saying what to fix;
-// the bus lives as long as the process, so that line comes once per process.
+// also writes one line to `report` (by default stderr, after the program's
+// name) saying what to fix; the bus lives as long as the process, so that
+// line comes once per process.
 // The kernel's grant is per thread: each thread that touches the ports is
 // granted on its first access and gives the capability up after it; a
 // thread created after a grant inherits the ports from its creator.

@@ -300,11 +300,19 @@ TEST(RecorderQuietTest, NoteIsTheRecordersAndQuietLeavesOnlyErrors) {
   done.status = WaitExitWithin(Spawn(folder.Path(), kCard, {"-q", "out.txt"}, WithoutRealtime));
   EXPECT_EQ(done.status, 0);
   EXPECT_EQ(ReadAll(folder / "stderr.txt"), "");
-  // Errors only, each line in the recorder's name.
+  // Errors only, each line in the recorder's name: a bad option, and the
+  // real card refused to an unprivileged user (the port layer's line too).
   done.status = WaitExitWithin(Spawn(folder.Path(), kCard, {"-q", "--bogus"}, WithoutRealtime));
   EXPECT_EQ(done.status, 2);
   for (const std::string& line : Lines(ReadAll(folder / "stderr.txt"))) {
     EXPECT_TRUE(line.starts_with("kolva-record: ")) << line;
+  }
+  if (::getuid() == 0) {
+    done.status = WaitExitWithin(Spawn(folder.Path(), "", {"-q", "out.txt"}, WithoutRealtime));
+    EXPECT_EQ(done.status, 1);
+    const std::vector<std::string> refused = Lines(ReadAll(folder / "stderr.txt"));
+    ASSERT_EQ(refused.size(), 2u);
+    for (const std::string& line : refused) EXPECT_TRUE(line.starts_with("kolva-record: ")) << line;
   }
 }
 
