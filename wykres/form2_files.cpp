@@ -18,6 +18,7 @@
 #include "app/errors.h"
 #include "wykres/chart_picture.h"
 #include "wykres/form2.h"
+#include "wykres/picture_file.h"
 #include "wykres/results_loader.h"
 
 namespace kolva::wykres {
@@ -34,9 +35,13 @@ QString DraggedFile(const QMimeData* data) {
   return url.isLocalFile() ? url.toLocalFile() : QString();
 }
 
+// Whole or not at all: a failed save leaves the older file, or none.
 void SavePng(const QImage& picture, const QString& path) {
-  if (!picture.save(path, "PNG"))
-    throw app::Error("The picture could not be saved as " + QFile::encodeName(path).toStdString());
+  const QString why = SavePictureFile(picture, path, "PNG");
+  if (!why.isEmpty()) {
+    throw app::Error("The picture could not be saved as " + QFile::encodeName(path).toStdString() +
+                     " (" + why.toStdString() + ")");
+  }
 }
 
 }  // namespace

@@ -145,5 +145,21 @@ TEST_F(Form2FilesTest, AFileThatIsNotResultsRaisesAndChangesNothing) {
   EXPECT_EQ(form.windowTitle().toStdString(), "WYKRES");
 }
 
+// Ctrl+S's save: a device that fills says why and is left a device; a save
+// into a folder that does not exist leaves nothing.
+TEST_F(Form2FilesTest, APictureThatCannotBeWrittenSaysWhyAndLeavesNoPart) {
+  form.Series1().AddPoint(0, 1, "", 255);
+  try {
+    form.SavePicture("/dev/full");
+    ADD_FAILURE() << "a save to a full device reported success";
+  } catch (const app::Error& error) {
+    EXPECT_EQ(std::string(error.what()),
+              "The picture could not be saved as /dev/full (No space left on device)");
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  EXPECT_THROW(form.SavePicture("/nonexistent-kolva/p.png"), app::Error);
+  EXPECT_FALSE(fs::exists("/nonexistent-kolva"));
+}
+
 }  // namespace
 }  // namespace kolva::wykres
