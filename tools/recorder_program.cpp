@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "tools/recorder_program.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/locale_settings.h"
 #include "platform/port_bus.h"
+#include "platform/standard_descriptors.h"
 #include "tools/chart_png.h"
 #include "tools/progress_meter.h"
 #include "tools/record_options.h"
@@ -55,23 +55,6 @@ std::string MissingFileHint(const std::string& file) {
 
 void SayPictureFailure(const std::string& file, const std::string& why) {
   SayFailure(file, "The picture could not be written (" + why + ")");
-}
-
-// Puts /dev/null on each of descriptors 0-2 that is closed, so that no file
-// the run opens (nor Qt's) takes its number and is written as standard
-// output or error. Answers whether standard output was closed.
-bool OpenClosedStandardDescriptors() {
-  bool outputClosed = false;
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    outputClosed = outputClosed || fd == STDOUT_FILENO;
-    const int null = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-    if (null >= 0 && null != fd) {
-      ::dup2(null, fd);
-      ::close(null);
-    }
-  }
-  return outputClosed;
 }
 
 // The results file's name for the run: "-" is the standard output, reached
@@ -199,7 +182,7 @@ int Record(const RecordOptions& options) {
 }  // namespace
 
 int RecorderMain(const std::vector<std::string_view>& args) {
-  const bool outputClosed = OpenClosedStandardDescriptors();
+  const bool outputClosed = platform::OpenClosedStandardDescriptors();
   IgnoreBrokenPipes();
   platform::SetCurrentLocale(platform::ReadUserLocale());
   RecordOptions options;
