@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -63,9 +64,11 @@ inline std::string RecorderPath() {
 }
 
 // kolva-record started in `folder` with KOLVA_CARD=`card`, without DISPLAY
-// or QT_QPA_PLATFORM; stdout to `outFd`, stderr to folder/stderr.txt.
+// or QT_QPA_PLATFORM; stdout to `outFd` (else /dev/null), stderr to
+// folder/stderr.txt; `arrange` runs in the child just before the program.
 inline pid_t StartRecorder(const fs::path& folder, const std::string& card,
-                           const std::vector<std::string>& args, int outFd) {
+                           const std::vector<std::string>& args, int outFd,
+                           const std::function<void()>& arrange = {}) {
   const pid_t pid = ::fork();
   if (pid != 0) return pid;
   if (::chdir(folder.c_str()) != 0) ::_exit(126);
@@ -77,6 +80,9 @@ inline pid_t StartRecorder(const fs::path& folder, const std::string& card,
   ::dup2(null, STDIN_FILENO);
   ::dup2(outFd >= 0 ? outFd : null, STDOUT_FILENO);
   ::dup2(err, STDERR_FILENO);
+  ::close(null);
+  ::close(err);
+  if (arrange) arrange();
   const std::string program = RecorderPath();
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

@@ -33,42 +33,7 @@ using Clock = std::chrono::steady_clock;
 // stderr.txt; `arrange` runs in the child just before it starts the program.
 pid_t Spawn(const fs::path& folder, const std::string& card, const std::vector<std::string>& args,
             const std::function<void()>& arrange = {}) {
-  const pid_t pid = ::fork();
-  if (pid != 0) return pid;
-  if (::chdir(folder.c_str()) != 0) ::_exit(126);
-  ::setenv("KOLVA_CARD", card.c_str(), 1);
-  ::unsetenv("DISPLAY");
-  ::unsetenv("QT_QPA_PLATFORM");
-  const int err = ::open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  const int null = ::open("/dev/null", O_RDWR);
-  ::dup2(null, STDIN_FILENO);
-  ::dup2(null, STDOUT_FILENO);
-  ::dup2(err, STDERR_FILENO);
-  ::close(null);
-  ::close(err);
-  if (arrange) arrange();
-  const std::string program = RecorderPath();
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  ::execv(argv[0], argv.data());
-  ::_exit(127);
-}
-
-// The exit status (128 + signal when killed), or -1 after 20 s, the child
-// then killed.
-int WaitExitWithin(pid_t pid) {
-  const auto deadline = Clock::now() + std::chrono::seconds(20);
-  int status = 0;
-  while (::waitpid(pid, &status, WNOHANG) == 0) {
-    if (Clock::now() > deadline) {
-      ::kill(pid, SIGKILL);
-      ::waitpid(pid, &status, 0);
-      return -1;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return StartRecorder(folder, card, args, -1, arrange);
 }
 
 // Waits up to 20 s for `ready`; false when it never came.
@@ -121,7 +86,7 @@ TEST(RecorderSignalEdgeTest, HangUpEndsTheRunAsCtrlCWithEveryReadingInTheFile) {
   ScratchFolder folder;
   const pid_t pid = StartLongRun(folder);
   ASSERT_EQ(::kill(pid, SIGHUP), 0);
-  ASSERT_EQ(WaitExitWithin(pid), 0);
+  ASSERT_EQ(WaitExit(pid), 0);
   const std::vector<std::string> err = Lines(ReadAll(folder / "stderr.txt"));
   std::smatch summary;
   ASSERT_FALSE(err.empty());
@@ -139,7 +104,7 @@ TEST(RecorderSignalEdgeTest, HangUpIgnoredAtStartStaysIgnored) {
   EXPECT_TRUE(Within20s([&] { return ReadAll(folder / "out.txt").size() > before + 2000; }))
       << "the run stopped on SIGHUP";
   ASSERT_EQ(::kill(pid, SIGTERM), 0);
-  EXPECT_EQ(WaitExitWithin(pid), 0);
+  EXPECT_EQ(WaitExit(pid), 0);
 }
 
 TEST(RecorderSignalEdgeTest, ReaderGoneEndsWithTheIoErrorAndStatus1) {
@@ -158,7 +123,7 @@ TEST(RecorderSignalEdgeTest, ReaderGoneEndsWithTheIoErrorAndStatus1) {
   ::close(fds[0]);
   ASSERT_GE(got.size(), 3000u);
   EXPECT_TRUE(got.starts_with("Date of the measurement - "));
-  EXPECT_EQ(WaitExitWithin(pid), 1);
+  EXPECT_EQ(WaitExit(pid), 1);
   EXPECT_TRUE(ReadAll(folder / "stderr.txt").ends_with("kolva-record: -: I/O error 32.\n"));
 }
 
@@ -168,13 +133,12 @@ TEST(RecorderDescriptorTest, ClosedStandardOutputIsNeitherResultsNorAFilesNumber
     ::close(STDIN_FILENO);
     ::close(STDOUT_FILENO);
   };
-  EXPECT_EQ(WaitExitWithin(Spawn(folder.Path(), kCard, {"-"}, closeInAndOut)), 1);
+  EXPECT_EQ(WaitExit(Spawn(folder.Path(), kCard, {"-"}, closeInAndOut)), 1);
   EXPECT_EQ(ReadAll(folder / "stderr.txt"),
             "kolva-record: -: standard output is closed; name a results file instead\n");
   // A results file opened while descriptor 1 is free must not become it.
-  EXPECT_EQ(
-      WaitExitWithin(Spawn(folder.Path(), kCard, {"--trigger", "off", "out.txt"}, closeInAndOut)),
-      0);
+  EXPECT_EQ(WaitExit(Spawn(folder.Path(), kCard, {"--trigger", "off", "out.txt"}, closeInAndOut)),
+            0);
   const auto lines = CrLfLines(ReadAll(folder / "out.txt"));
   ASSERT_TRUE(lines);
   EXPECT_GE(lines->size(), 11u + 20u);
@@ -184,8 +148,7 @@ TEST(RecorderDescriptorTest, ClosedStandardOutputIsNeitherResultsNorAFilesNumber
 
 TEST(RecorderPictureTest, DeviceThatFillsIsRefusedWithTheSystemsReason) {
   ScratchFolder folder;
-  const int status =
-      WaitExitWithin(Spawn(folder.Path(), kCard, {"-q", "--png", "/dev/full", "out.txt"}));
+  const int status = WaitExit(Spawn(folder.Path(), kCard, {"-q", "--png", "/dev/full", "out.txt"}));
   EXPECT_EQ(status, 1);
   EXPECT_EQ(ReadAll(folder / "stderr.txt"),
             "kolva-record: /dev/full: The picture could not be written (No space left on "
@@ -221,7 +184,7 @@ TEST(RecorderPictureTest, FullDiskKeepsTheOlderPictureAndLeavesNoPart) {
   if (!disk.Mounted()) GTEST_SKIP() << disk.Why() << " (needs root)";
   WriteAll(folder / "disk/p.png", "older picture");
   WriteAll(folder / "disk/filler", std::string(8 * 1024, 'x'));
-  const int status = WaitExitWithin(
+  const int status = WaitExit(
       Spawn(folder.Path(), kCard, {"-q", "--size", "1600x1200", "--png", "disk/p.png", "out.txt"}));
   EXPECT_EQ(status, 1);
   EXPECT_EQ(ReadAll(folder / "stderr.txt"),
@@ -288,7 +251,7 @@ TEST(RecorderQuietTest, NoteIsTheRecordersAndQuietLeavesOnlyErrors) {
   ScratchFolder folder;
   fs::permissions(folder.Path(), fs::perms::all);
   Finished done;
-  done.status = WaitExitWithin(Spawn(folder.Path(), kCard, {"out.txt"}, WithoutRealtime));
+  done.status = WaitExit(Spawn(folder.Path(), kCard, {"out.txt"}, WithoutRealtime));
   done.err = ReadAll(folder / "stderr.txt");
   EXPECT_EQ(done.status, 0) << done.err;
   const std::vector<std::string> lines = Lines(done.err);
@@ -297,18 +260,18 @@ TEST(RecorderQuietTest, NoteIsTheRecordersAndQuietLeavesOnlyErrors) {
       << lines[0];
   EXPECT_TRUE(std::regex_match(lines[1], kSummary));
 
-  done.status = WaitExitWithin(Spawn(folder.Path(), kCard, {"-q", "out.txt"}, WithoutRealtime));
+  done.status = WaitExit(Spawn(folder.Path(), kCard, {"-q", "out.txt"}, WithoutRealtime));
   EXPECT_EQ(done.status, 0);
   EXPECT_EQ(ReadAll(folder / "stderr.txt"), "");
   // Errors only, each line in the recorder's name: a bad option, and the
   // real card refused to an unprivileged user (the port layer's line too).
-  done.status = WaitExitWithin(Spawn(folder.Path(), kCard, {"-q", "--bogus"}, WithoutRealtime));
+  done.status = WaitExit(Spawn(folder.Path(), kCard, {"-q", "--bogus"}, WithoutRealtime));
   EXPECT_EQ(done.status, 2);
   for (const std::string& line : Lines(ReadAll(folder / "stderr.txt"))) {
     EXPECT_TRUE(line.starts_with("kolva-record: ")) << line;
   }
   if (::getuid() == 0) {
-    done.status = WaitExitWithin(Spawn(folder.Path(), "", {"-q", "out.txt"}, WithoutRealtime));
+    done.status = WaitExit(Spawn(folder.Path(), "", {"-q", "out.txt"}, WithoutRealtime));
     EXPECT_EQ(done.status, 1);
     const std::vector<std::string> refused = Lines(ReadAll(folder / "stderr.txt"));
     ASSERT_EQ(refused.size(), 2u);
@@ -330,7 +293,7 @@ TEST(RecorderTriggerTest, TerminalShowsTheWaitAndTheSummarySaysTheTriggerNeverCa
   ASSERT_EQ(::kill(pid, SIGINT), 0);
   ReadUntil(master, screen, [] { return false; });
   ::close(master);
-  EXPECT_EQ(WaitExitWithin(pid), 0);
+  EXPECT_EQ(WaitExit(pid), 0);
   EXPECT_TRUE(screen.ends_with(
       "0 readings taken, 0 due, 0 late by more than one period, worst lateness 0.000 ms; the "
       "trigger never came (waited for level 1)\r\n"))
