@@ -61,21 +61,14 @@ ResultsColumns At(const ResultsColumns& out, std::size_t i) {
 
 ResultsReader::ResultsReader(const std::string& path) : name_(BaseName(path)) {
   using namespace text_file_posix;
-  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
-  // file is read (a FIFO, a device or a folder would block a read, never
-  // end, or fail later with a less clear message).
-  const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  // Only a regular file is read: a FIFO, a device or a folder would block a
+  // read, never end, or fail later with a less clear message.
+  struct stat info {};
+  const int fd = OpenRegularForReading(path.c_str(), info);
   if (fd < 0) {
     const int errnum = errno;
     // A socket does not open (ENXIO): refused as any other kind of non-file.
     if (errnum == ENXIO) throw IoError(5);
-    throw IoErrorFromErrno(errnum);
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
-  if (!MakeBlocking(fd)) {
-    const int errnum = errno;
-    ::close(fd);
     throw IoErrorFromErrno(errnum);
   }
   fd_ = fd;

@@ -95,19 +95,11 @@ void TextFile::Assign(std::string name) {
 void TextFile::Reset() {
   Abandon();
   if (IsUnusableName(name_)) throw IoError(kInvalidFilename);
-  // Non-blocking, so a FIFO's open cannot wait for a writer; only a regular
-  // file is read.
-  const int fd = OpenRetrying(name_.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  struct stat info {};
+  const int fd = OpenRegularForReading(name_.c_str(), info);
   if (fd < 0) {
     const int errnum = errno;
     if (errnum == ENOENT && !ParentFolderExists(name_)) throw IoError(kInvalidFilename);
-    throw IoErrorFromErrno(errnum);
-  }
-  struct stat info {};
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
-  if (!MakeBlocking(fd)) {
-    const int errnum = errno;
-    ::close(fd);
     throw IoErrorFromErrno(errnum);
   }
   fd_ = fd;

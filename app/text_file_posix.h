@@ -10,6 +10,7 @@
 #include <cerrno>
 
 #include "app/errors.h"
+#include "app/text_file.h"
 
 namespace kolva::app::text_file_posix {
 
@@ -56,6 +57,23 @@ inline bool LockExclusive(int fd) {
 [[noreturn]] inline void RefuseKind(int fd) {
   ::close(fd);
   throw IoError(5);
+}
+
+// Opens a regular file for reading without waiting, so a FIFO's open never
+// waits for a writer, and makes the descriptor blocking again; `info` gets
+// its status. Anything but a regular file (a FIFO, a device, a folder) is
+// refused with code 5, and a failed fcntl raises its I/O error. Answers -1
+// with errno set when the open itself fails, for the caller to word.
+inline int OpenRegularForReading(const char* name, struct stat& info) {
+  const int fd = OpenRetrying(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) RefuseKind(fd);
+  if (!MakeBlocking(fd)) {
+    const int errnum = errno;
+    ::close(fd);
+    throw IoErrorFromErrno(errnum);
+  }
+  return fd;
 }
 
 }  // namespace kolva::app::text_file_posix
