@@ -15,8 +15,9 @@ enum TChartListOrder : int { loNone, loAscending, loDescending };
 
 // One column of a series' numbers (its X or its Y) with the order that
 // adding keeps and running statistics. Values are stored as they are given,
-// contiguously; every value read from the list is the stored value times
-// Multiplier, rounded to double. The statistics hold read values.
+// in blocks (in a file once the list is long, see PodArray); every value
+// read from the list is the stored value times Multiplier, rounded to
+// double. The statistics hold read values.
 class TChartValueList {
  public:
   // Registers the list in the owner's value lists (X first, then Y).
@@ -77,6 +78,16 @@ class TChartValueList {
   void SetOrder(TChartListOrder value) { order_ = value; }
   const std::string& ValueSource() const { return valueSource_; }
   void SetValueSource(const std::string& value);
+
+  // Makes room for n more values, so that adding them cannot fail; false
+  // when the list's file could not grow (StorageFull from then on).
+  bool Reserve(std::size_t n) { return values_.Reserve(n); }
+  // Values that fit before the list must grow.
+  std::size_t Room() const { return values_.Room(); }
+  // True when the list's file found no more room; RemoveAll clears it.
+  bool StorageFull() const { return values_.Full(); }
+  // True when the values live in a file rather than on the heap.
+  bool Spilled() const { return values_.Spilled(); }
 
   // The value AddPoint stages before storing it.
   double StagedValue = 0.0;
