@@ -88,6 +88,9 @@ class TChartValueList {
   bool StorageFull() const { return values_.Full(); }
   // True when the values live in a file rather than on the heap.
   bool Spilled() const { return values_.Spilled(); }
+  // Lets the kernel drop a file-backed list's pages from RAM, so the next
+  // reads come from the disk (a cold start, as after a long run).
+  void DropPages() { values_.DropPages(); }
 
   // The value AddPoint stages before storing it.
   double StagedValue = 0.0;

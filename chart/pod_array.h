@@ -54,6 +54,10 @@ class PodArray {
   void AllowSpill() { spillAllowed_ = true; }
   bool Spilled() const { return file_ != nullptr; }
   bool Full() const { return full_; }
+  // Lets the kernel drop the file's pages from RAM (see SpillFile).
+  void DropPages() {
+    if (file_) file_->DropPages();
+  }
   // Free places before the array must grow.
   std::size_t Room() const { return capacity_ - size_; }
   // Grows until n more values fit without growing; false when the file

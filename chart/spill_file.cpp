@@ -107,6 +107,13 @@ bool SpillFile::Extend(std::size_t bytes, std::size_t chunkBytes) noexcept {
   return true;
 }
 
+void SpillFile::DropPages() noexcept {
+  if (base_ == nullptr || mapped_ == 0) return;
+  msync(base_, mapped_, MS_SYNC);
+  madvise(base_, mapped_, MADV_DONTNEED);
+  posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
+}
+
 std::unique_ptr<SpillFile> OpenSpillFile(std::size_t maxBytes) {
   for (const std::string& folder : SpillFolders()) {
     auto file = std::make_unique<SpillFile>(folder, maxBytes);

@@ -48,6 +48,9 @@ class SpillFile {
   // Reserves and maps at least `bytes` more (in chunks); false, changing
   // nothing, when the disk is full or the mapping fails. Never throws.
   bool Extend(std::size_t bytes, std::size_t chunkBytes) noexcept;
+  // Writes the mapped pages to disk and lets the kernel drop them from
+  // RAM: the next read of a value comes from the disk (a cold start).
+  void DropPages() noexcept;
 
  private:
   int fd_ = -1;
