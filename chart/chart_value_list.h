@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -113,6 +114,38 @@ class TChartValueList {
   // Smallest and largest read value over first .. last (valid indices,
   // first <= last); meaningless when the range holds a NaN.
   MinMax ReadMinMax(int first, int last) const;
+  // For a list read in ascending order (ReadAscending): the first index
+  // from `from` on whose read value passes `beyond` (which fails and then
+  // holds along ascending values), else ValueCount. The summary's entries,
+  // on the heap, find the 128 values it lies among, so a list in a file is
+  // read in one or two pages rather than across the whole file.
+  template <typename Beyond>
+  int FirstReadWhere(int from, const Beyond& beyond) const {
+    const std::size_t shift = MinMaxSummary::kBaseShift;
+    const auto start = static_cast<std::size_t>(from);
+    std::size_t low = start >> shift, high = summary_.BaseEntries();
+    // An entry's largest value is its last.
+    while (low < high) {
+      const std::size_t mid = low + (high - low) / 2;
+      if (beyond(Read(summary_.BaseEntry(mid).max))) {
+        high = mid;
+      } else {
+        low = mid + 1;
+      }
+    }
+    if (low == summary_.BaseEntries()) return ValueCount();
+    std::size_t first = std::max(start, low << shift);
+    std::size_t end = std::min(values_.size(), (low + 1) << shift);
+    while (first < end) {
+      const std::size_t mid = first + (end - first) / 2;
+      if (beyond(Read(values_[mid]))) {
+        end = mid;
+      } else {
+        first = mid + 1;
+      }
+    }
+    return static_cast<int>(first);
+  }
   // The largest index in first .. last whose read value fails `inside`
   // (which holds on an interval of values), or -1 when all pass.
   template <typename Inside>

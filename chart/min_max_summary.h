@@ -152,6 +152,11 @@ class MinMaxSummary {
     return LastOutside(values, first, last, inside, kLevels - 1);
   }
 
+  // Level 0's entries (one per 128 values, the last maybe partial), for
+  // searches over values in order.
+  std::size_t BaseEntries() const { return levels_[0].size(); }
+  const MinMax& BaseEntry(std::size_t entry) const { return levels_[0][entry]; }
+
   std::size_t StorageBytes() const {
     std::size_t bytes = 0;
     for (const PodArray<MinMax>& entries : levels_) bytes += entries.StorageBytes();

@@ -15,6 +15,7 @@
 
 #include "app/textconv.h"
 #include "chart/custom_chart.h"
+#include "chart/custom_series.h"
 #include "chart/line_series.h"
 #include "chart/number_format.h"
 #include "chart/spill_file.h"
@@ -209,6 +210,38 @@ TEST_F(SeriesSpill, FileBackedColumnsAnswerAndDrawAsHeapColumns) {
     ASSERT_NO_FATAL_FAILURE(ExpectSame()) << "step " << step;
   }
   EXPECT_GT(spills, 60);  // the columns were in files for most steps
+}
+
+// The visible range over ascending x, found through the summary, against
+// a scan of every x: steps that repeat x, ranges off either end, a range
+// inside one x, lists on the heap and in a file.
+TEST_F(SpillFolderFixture, VisibleRangeOfAnswersAsAScan) {
+  std::mt19937 rng(7);
+  for (const std::size_t threshold : {std::size_t{300}, std::numeric_limits<std::size_t>::max()}) {
+    SetSpillSettings(SpillSettings{threshold, 16384});
+    TChartSeries series("S");
+    double x = 0.0;
+    for (int i = 0; i < 9000; ++i) series.AddPoint(x += (rng() % 4 == 0 ? 0.0 : 0.5), 0.0);
+    ASSERT_EQ(series.XValues().Spilled(), threshold == 300);
+    const TChartValueList& xs = series.XValues();
+    const int n = xs.ValueCount() - 1;
+    for (int k = 0; k < 400; ++k) {
+      const double lo = std::floor(std::uniform_real_distribution<double>(-10.0, x + 10.0)(rng));
+      const double hi = lo + (k % 5 == 0 ? 0.0 : static_cast<double>(rng() % 500) * 0.5);
+      const bool beyond = k % 2 == 0;
+      VisibleRange expected;
+      int first = 0;
+      while (first <= n && xs.ValueAt(first) < lo) ++first;
+      if (first <= n) {
+        int last = first;
+        while (last < n && xs.ValueAt(last) < hi) ++last;
+        if (xs.ValueAt(n) <= hi) last = n;
+        if (!beyond && xs.ValueAt(last) > hi) --last;
+        expected = {first, last};
+      }
+      ASSERT_EQ(VisibleRangeOf(xs, lo, hi, beyond), expected) << lo << ' ' << hi;
+    }
+  }
 }
 
 }  // namespace
