@@ -10,7 +10,7 @@
 // --dd-bytes: bytes dd writes (default the columns' bytes, at most 16 GiB;
 // 0 skips dd); --heap keeps every column on the heap (as before files).
 #include <malloc.h>
-#include <sys/statvfs.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -46,6 +46,13 @@ long StatusKb(const std::string& field) {
   while (std::getline(status, line))
     if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
   return -1;
+}
+
+// Page faults that waited for the disk, so far.
+long MajorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_majflt;
 }
 
 double Median(std::vector<double> v) {
@@ -99,8 +106,10 @@ struct Painter {
   void Report(const std::string& what, bool cold) {
     if (cold) {
       DropPages();
+      const long faults = MajorFaults();
       const auto [all, series] = Paint();
-      std::cout << what << " cold: paint " << all << " ms (series " << series << " ms)\n";
+      std::cout << what << " cold: paint " << all << " ms (series " << series << " ms), "
+                << MajorFaults() - faults << " reads from disk\n";
     }
     Paint();
     std::vector<double> all, series;
