@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <iostream>
 #include <mutex>
@@ -93,8 +94,11 @@ bool SpillFile::Extend(std::size_t bytes, std::size_t chunkBytes) noexcept {
   if (grow < bytes || grow == 0) return false;
   // Blocks on disk first: a page written through the mapping then always
   // has its place (a sparse file could fail the write with SIGBUS).
-  if (posix_fallocate(fd_, static_cast<off_t>(mapped_), static_cast<off_t>(grow)) != 0)
-    return false;
+  int reserved = 0;
+  do {
+    reserved = posix_fallocate(fd_, static_cast<off_t>(mapped_), static_cast<off_t>(grow));
+  } while (reserved == EINTR);
+  if (reserved != 0) return false;
   void* at = mmap(base_ + mapped_, grow, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd_,
                   static_cast<off_t>(mapped_));
   if (at == MAP_FAILED) {
