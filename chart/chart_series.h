@@ -191,7 +191,8 @@ class TChartSeries {
   ClickEvent OnDblClick;
   SeriesEvent OnStorageFull;
 
-  // Bytes the per-point storage holds (values, colours, labels).
+  // Bytes of heap the per-point storage holds (values, colours, labels;
+  // values in files not counted).
   std::size_t StorageBytes() const;
 
  protected:

@@ -97,8 +97,8 @@ class TChartValueList {
   double StagedValue = 0.0;
 
   TChartSeries* Owner() const { return owner_; }
-  // Bytes of storage the list holds (capacity, not count), the summary
-  // included.
+  // Bytes of heap the list holds (capacity, not count), the summary
+  // included; values in a file are not counted.
   std::size_t StorageBytes() const { return values_.StorageBytes() + summary_.StorageBytes(); }
 
   // --- Reading ranges fast, for drawing --------------------------------
