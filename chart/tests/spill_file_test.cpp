@@ -3,6 +3,7 @@
 // disk that fills under a run, and a process killed while it holds them.
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/mount.h>
@@ -151,6 +152,13 @@ class SmallDisk : public ::testing::Test {
     mountPoint = MakeFolder("/var/tmp/kolva-small-disk-XXXXXX");
     ASSERT_FALSE(mountPoint.empty());
     image = mountPoint + ".img";
+    // Mounted in the test's own mount namespace, the disk goes away with
+    // the process, however it ends.
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+      fs::remove(mountPoint);
+      GTEST_SKIP() << "no mount namespace here";
+    }
     if (!Shell("truncate -s 4M " + image + " && mkfs.ext4 -q -F " + image + " >/dev/null 2>&1") ||
         !Shell("mount -o loop " + image + " " + mountPoint + " 2>/dev/null")) {
       fs::remove(image);
