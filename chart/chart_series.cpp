@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "chart/chart_series.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "chart/custom_axis_panel.h"
@@ -29,6 +30,7 @@ int TChartSeries::AddPoint(double x, double y, const std::string& label, TColor 
   xValues_->StagedValue = x;
   yValues_->StagedValue = y;
   if (OnBeforeAdd && !OnBeforeAdd(*this)) return -1;
+  if (!MakeRoom(1)) return -1;
   int index = xValues_->AddOrdered(x);
   yValues_->InsertValueAt(index, y);
   StoreColor(static_cast<std::size_t>(index), color == clDefault ? clAutoColor : color);
@@ -44,8 +46,13 @@ int TChartSeries::AddPoints(const double* x, const double* y, std::size_t count,
   if (color == clDefault) color = clAutoColor;
   int last = -1;
   bool stored = false;
-  for (std::size_t i = 0; i < count;) {
-    const std::size_t run = QuietRun(x + i, count - i, color);
+  for (std::size_t i = 0; i < count && !storageFull_;) {
+    std::size_t run = QuietRun(x + i, count - i, color);
+    if (run > 0 && !MakeRoom(run)) {
+      // The points that still fit in every list are stored.
+      for (const TChartValueList* list : valueLists_) run = std::min(run, list->Room());
+      if (run == 0) break;
+    }
     if (run == 0) {
       const int index = AddPoint(x[i], y[i], {}, color);
       if (index >= 0) last = index;
@@ -61,6 +68,12 @@ int TChartSeries::AddPoints(const double* x, const double* y, std::size_t count,
   }
   if (stored && active_) RequestRepaint();
   return last;
+}
+
+bool TChartSeries::Filled() {
+  storageFull_ = true;
+  if (OnStorageFull) OnStorageFull(*this);
+  return false;
 }
 
 std::size_t TChartSeries::QuietRun(const double* x, std::size_t count, TColor color) const {
@@ -104,6 +117,7 @@ void TChartSeries::InsertLabel(int index, const std::string& label) {
 
 void TChartSeries::ClearPoints() {
   for (TChartValueList* list : valueLists_) list->RemoveAll();
+  storageFull_ = false;
   colors_.Release();
   std::vector<std::unique_ptr<std::string>>().swap(labels_);
   std::vector<TRect>().swap(marks_.Positions);

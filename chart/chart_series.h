@@ -49,6 +49,8 @@ class TChartSeries {
   // Stores a point where X's order puts it; answers its index, or -1 when
   // OnBeforeAdd refuses it. Colour clDefault is stored as clAutoColor; an
   // empty label is stored as no label.
+  // Once the storage is full (see StorageFull) it stores nothing and
+  // answers -1.
   int AddPoint(double x, double y, const std::string& label = {}, TColor color = clAutoColor);
   // Adds the points (x[i], y[i]), i = 0 .. count - 1, with no label and
   // the colour: the same points, colours, statistics and summaries as
@@ -59,13 +61,21 @@ class TChartSeries {
   // than the one all points share) goes through AddPoint itself, events
   // and repaint requests included; the others are stored in runs, with
   // one repaint request for the whole call. Answers the index where the
-  // last point added lies, or -1 when none was added.
+  // last point added lies, or -1 when none was added. When the storage
+  // fills, the points that still fit are stored and the rest are dropped.
   int AddPoints(const double* x, const double* y, std::size_t count, TColor color = clAutoColor);
   // Adds a point at x = PointCount.
   int AddY(double y, const std::string& label = {}, TColor color = clAutoColor);
   void ClearPoints();
   void DeletePoint(int index);
   int PointCount() const { return xValues_->ValueCount(); }
+
+  // True when a value list's file (a long series keeps its values in one,
+  // see PodArray) found no more room on disk or could not be mapped: the
+  // series then takes no more points until ClearPoints. Becoming full
+  // calls OnStorageFull once; AddPoint and
+  // AddPoints still return normally.
+  bool StorageFull() const { return storageFull_; }
 
   double XValue(int index) const { return xValues_->Value(index); }
   double YValue(int index) const { return yValues_->Value(index); }
@@ -179,8 +189,10 @@ class TChartSeries {
   SeriesEvent AfterDrawValues;
   ClickEvent OnClick;
   ClickEvent OnDblClick;
+  SeriesEvent OnStorageFull;
 
-  // Bytes the per-point storage holds (values, colours, labels).
+  // Bytes of heap the per-point storage holds (values, colours, labels;
+  // values in files not counted).
   std::size_t StorageBytes() const;
 
  protected:
@@ -195,6 +207,16 @@ class TChartSeries {
   void SetAndRepaint(T& field, const T& value) {
     if (StoreChanged(field, value)) RequestRepaint();
   }
+  // Room for n more points in every value list; false when there is none
+  // (the series is full then).
+  bool MakeRoom(std::size_t n) {
+    if (storageFull_) return false;
+    for (TChartValueList* list : valueLists_)
+      if (!list->Reserve(n)) return Filled();
+    return true;
+  }
+  // Turns StorageFull on and tells so; answers false.
+  bool Filled();
   void InsertLabel(int index, const std::string& label);
   void TellDependents(TSeriesChange kind, int index);
   void CopyPointFrom(const TChartSeries& source, int index);
@@ -248,6 +270,7 @@ class TChartSeries {
   int zOrder_ = 0;
   bool limitToVisibleRange_ = true;
   bool drawBeyondEdge_ = false;
+  bool storageFull_ = false;
 };
 
 }  // namespace kolva::chart

@@ -10,6 +10,7 @@ namespace kolva::chart {
 
 TChartValueList::TChartValueList(TChartSeries* owner, std::string name)
     : owner_(owner), name_(std::move(name)) {
+  values_.AllowSpill();
   if (owner_) owner_->RegisterValueList(this);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -15,8 +16,9 @@ enum TChartListOrder : int { loNone, loAscending, loDescending };
 
 // One column of a series' numbers (its X or its Y) with the order that
 // adding keeps and running statistics. Values are stored as they are given,
-// contiguously; every value read from the list is the stored value times
-// Multiplier, rounded to double. The statistics hold read values.
+// in blocks (in a file once the list is long, see PodArray); every value
+// read from the list is the stored value times Multiplier, rounded to
+// double. The statistics hold read values.
 class TChartValueList {
  public:
   // Registers the list in the owner's value lists (X first, then Y).
@@ -78,12 +80,25 @@ class TChartValueList {
   const std::string& ValueSource() const { return valueSource_; }
   void SetValueSource(const std::string& value);
 
+  // Makes room for n more values, so that adding them cannot fail; false
+  // when the list's file could not grow (StorageFull from then on).
+  bool Reserve(std::size_t n) { return values_.Reserve(n); }
+  // Values that fit before the list must grow.
+  std::size_t Room() const { return values_.Room(); }
+  // True when the list's file found no more room; RemoveAll clears it.
+  bool StorageFull() const { return values_.Full(); }
+  // True when the values live in a file rather than on the heap.
+  bool Spilled() const { return values_.Spilled(); }
+  // Lets the kernel drop a file-backed list's pages from RAM, so the next
+  // reads come from the disk (a cold start, as after a long run).
+  void DropPages() { values_.DropPages(); }
+
   // The value AddPoint stages before storing it.
   double StagedValue = 0.0;
 
   TChartSeries* Owner() const { return owner_; }
-  // Bytes of storage the list holds (capacity, not count), the summary
-  // included.
+  // Bytes of heap the list holds (capacity, not count), the summary
+  // included; values in a file are not counted.
   std::size_t StorageBytes() const { return values_.StorageBytes() + summary_.StorageBytes(); }
 
   // --- Reading ranges fast, for drawing --------------------------------
@@ -99,6 +114,38 @@ class TChartValueList {
   // Smallest and largest read value over first .. last (valid indices,
   // first <= last); meaningless when the range holds a NaN.
   MinMax ReadMinMax(int first, int last) const;
+  // For a list read in ascending order (ReadAscending): the first index
+  // from `from` on whose read value passes `beyond` (which fails and then
+  // holds along ascending values), else ValueCount. The summary's entries,
+  // on the heap, find the 128 values it lies among, so a list in a file is
+  // read in one or two pages rather than across the whole file.
+  template <typename Beyond>
+  int FirstReadWhere(int from, const Beyond& beyond) const {
+    const std::size_t shift = MinMaxSummary::kBaseShift;
+    const auto start = static_cast<std::size_t>(from);
+    std::size_t low = start >> shift, high = summary_.BaseEntries();
+    // An entry's largest value is its last.
+    while (low < high) {
+      const std::size_t mid = low + (high - low) / 2;
+      if (beyond(Read(summary_.BaseEntry(mid).max))) {
+        high = mid;
+      } else {
+        low = mid + 1;
+      }
+    }
+    if (low == summary_.BaseEntries()) return ValueCount();
+    std::size_t first = std::max(start, low << shift);
+    std::size_t end = std::min(values_.size(), (low + 1) << shift);
+    while (first < end) {
+      const std::size_t mid = first + (end - first) / 2;
+      if (beyond(Read(values_[mid]))) {
+        end = mid;
+      } else {
+        first = mid + 1;
+      }
+    }
+    return static_cast<int>(first);
+  }
   // The largest index in first .. last whose read value fails `inside`
   // (which holds on an interval of values), or -1 when all pass.
   template <typename Inside>

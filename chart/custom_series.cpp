@@ -20,19 +20,9 @@ bool Drawable(int x, int y) {
 namespace {
 
 // The first index from `from` on whose x is not below `limit`, or the count
-// when there is none: a binary search over ascending read values.
+// when there is none, over ascending read values.
 int FirstNotBelow(const TChartValueList& x, int from, double limit) {
-  int low = from;
-  int high = x.ValueCount();
-  while (low < high) {
-    const int mid = low + (high - low) / 2;
-    if (x.ValueAt(mid) < limit) {
-      low = mid + 1;
-    } else {
-      high = mid;
-    }
-  }
-  return low;
+  return x.FirstReadWhere(from, [limit](double v) { return !(v < limit); });
 }
 
 // VisibleRangeOf for a list read in ascending order: the scans' stopping

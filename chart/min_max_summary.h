@@ -16,16 +16,20 @@ struct MinMax {
 };
 
 // A min/max summary of a list of doubles in levels: level 0 holds one entry
-// per 64 values, each higher level one entry per 16 entries below it, so a
-// range query reads at most 63 values at each end and 15 entries at each
-// end of every level above. Appending updates one entry per level (amortised
-// constant time); a change inside the list rebuilds the entries it touches.
+// per 128 values, each higher level one entry per 16 entries below it, so a
+// range query reads at most 127 values at each end and 15 entries at each
+// end of every level above. A query only reads entries that lie wholly
+// inside its range, which are complete; so a level above 0 folds in an
+// entry below once that entry is complete (its last value appended), and
+// appending a value costs one entry's update, plus one per level on each
+// 128th value. A change inside the list rebuilds the entries it touches.
 // NaN values make the entries that hold them meaningless: callers that care
-// keep count of NaNs themselves. Memory: about 0.27 bytes per value.
+// keep count of NaNs themselves. Memory: about 0.13 bytes per value (the
+// summary stays on the heap when a long list moves into a file).
 class MinMaxSummary {
  public:
   static constexpr int kLevels = 5;
-  static constexpr std::size_t kBaseShift = 6;  // 64 values per level-0 entry
+  static constexpr std::size_t kBaseShift = 7;  // 128 values per level-0 entry
   static constexpr std::size_t kFanShift = 4;   // 16 entries per higher entry
 
   // Shift from a value index to the index of its entry at `level`.
@@ -47,23 +51,15 @@ class MinMaxSummary {
 
   // The value at index `count - 1` was just appended.
   void Append(double v, std::size_t count) {
-    const std::size_t i = count - 1;
-    for (int level = 0; level < kLevels; ++level) {
-      PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
-      Include(entries, i >> ShiftOf(level), v);
-    }
+    Include(levels_[0], (count - 1) >> kBaseShift, v);
+    if ((count & ((std::size_t{1} << kBaseShift) - 1)) == 0) Completed((count - 1) >> kBaseShift);
   }
 
   // values[0 .. n) were just appended, the last at index `count - 1`; the
   // entries become exactly those of n Appends. Level 0 folds the values in
-  // order, as Append does. A higher level folds in each entry below that
-  // the run touched rather than its values, which gives the same: a fold
-  // keeps the first of equal values (-0.0 and +0.0 alike), and that first
-  // smallest (largest) value is the min (max) of the entry below holding
-  // it. Except for a NaN entry: an entry is NaN exactly when its first
-  // value is, and a fold skips that NaN but takes the entry's other
-  // values, so those are folded in one by one. `each` is called with
-  // every value, in order, in level 0's pass (for the caller's upkeep).
+  // order, as Append does, and each level-0 entry the run completes is
+  // folded upwards as Append folds it. `each` is called with every value,
+  // in order, in level 0's pass (for the caller's upkeep).
   template <typename Each>
   void AppendRun(const double* values, std::size_t n, std::size_t count, Each&& each) {
     if (n == 0) return;
@@ -80,42 +76,46 @@ class MinMaxSummary {
       } else {
         base[entry] = Fold(base[entry], run, end - i, each);
       }
+      if (end == (entry + 1) << kBaseShift) Completed(entry);
       i = end;
     }
-    for (int level = 1; level < kLevels; ++level) AppendAbove(level, values, begin, count);
   }
 
   // Rebuilds every entry that covers an index from `from` on, after the
   // values from `from` to the end changed (an insert or a delete shifts
-  // them all; a change touches one). `values` is the whole list.
+  // them all). `values` is the whole list. The entries wholly before
+  // `from` are kept, and are complete; at each level above 0 those that
+  // belong to the rebuilt entry are folded into it first, in order, as
+  // appending did; then the values from `from`'s level-0 entry on are
+  // appended again.
   template <typename Values>
   void RebuildFrom(const Values& values, std::size_t from, std::size_t count) {
     for (int level = 0; level < kLevels; ++level) {
       PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
-      const std::size_t shift = ShiftOf(level);
-      const std::size_t keep = from >> shift;
+      const std::size_t keep = from >> ShiftOf(level);
       while (entries.size() > keep) entries.erase(entries.size() - 1);
     }
-    for (std::size_t i = from & ~((std::size_t{1} << ShiftOf(kLevels - 1)) - 1); i < count; ++i) {
-      // Entries before `from` at each level are kept; only those from the
-      // level's first touched entry on are appended again.
-      for (int level = 0; level < kLevels; ++level) {
-        PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
-        const std::size_t shift = ShiftOf(level);
-        if ((i >> shift) < (from >> shift)) continue;
-        Include(entries, i >> shift, values[i]);
-      }
+    for (int level = 1; level < kLevels; ++level) {
+      const PodArray<MinMax>& below = levels_[static_cast<std::size_t>(level - 1)];
+      const std::size_t first = (from >> ShiftOf(level)) << kFanShift;
+      for (std::size_t e = first; e < std::min(below.size(), from >> ShiftOf(level - 1)); ++e)
+        FoldUp(level, e);
     }
+    for (std::size_t i = (from >> kBaseShift) << kBaseShift; i < count; ++i)
+      Append(values[i], i + 1);
   }
 
   // Recomputes the entries over the one index `at` after its value changed:
-  // level 0 from the values, each level above from the 16 entries below.
+  // level 0 from the values, each level above (where it has the entry)
+  // from the entries below.
   template <typename Values>
   void Refresh(const Values& values, std::size_t at, std::size_t count) {
     const std::size_t begin = (at >> kBaseShift) << kBaseShift;
     const std::size_t end = std::min(count, begin + (std::size_t{1} << kBaseShift));
     levels_[0][at >> kBaseShift] = Scan(values, begin, end - 1);
     for (int level = 1; level < kLevels; ++level) {
+      PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+      if ((at >> ShiftOf(level)) >= entries.size()) break;
       const PodArray<MinMax>& below = levels_[static_cast<std::size_t>(level - 1)];
       const std::size_t first = (at >> ShiftOf(level)) << kFanShift;
       const std::size_t last = std::min(below.size(), first + (std::size_t{1} << kFanShift)) - 1;
@@ -124,7 +124,7 @@ class MinMaxSummary {
         m.min = std::min(m.min, below[e].min);
         m.max = std::max(m.max, below[e].max);
       }
-      levels_[static_cast<std::size_t>(level)][at >> ShiftOf(level)] = m;
+      entries[at >> ShiftOf(level)] = m;
     }
   }
 
@@ -151,6 +151,11 @@ class MinMaxSummary {
                         const Inside& inside) const {
     return LastOutside(values, first, last, inside, kLevels - 1);
   }
+
+  // Level 0's entries (one per 128 values, the last maybe partial), for
+  // searches over values in order.
+  std::size_t BaseEntries() const { return levels_[0].size(); }
+  const MinMax& BaseEntry(std::size_t entry) const { return levels_[0][entry]; }
 
   std::size_t StorageBytes() const {
     std::size_t bytes = 0;
@@ -182,28 +187,28 @@ class MinMaxSummary {
     return m;
   }
 
-  // AppendRun's part for `level` >= 1: each entry of the level below that
-  // holds some of the values begin .. count - 1 (at indices) is folded
-  // into its own entry at `level`.
-  void AppendAbove(int level, const double* values, std::size_t begin, std::size_t count) {
-    const PodArray<MinMax>& below = levels_[static_cast<std::size_t>(level - 1)];
-    PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
-    const std::size_t shift = ShiftOf(level - 1);
-    for (std::size_t e = begin >> shift; e <= (count - 1) >> shift; ++e) {
-      const MinMax& sub = below[e];
-      const std::size_t up = e >> kFanShift;
-      if (up == entries.size()) {
-        entries.push_back(sub);
-      } else if (sub.min == sub.min) {
-        MinMax& m = entries[up];
-        if (sub.min < m.min) m.min = sub.min;
-        if (sub.max > m.max) m.max = sub.max;
-      } else {
-        const std::size_t first = std::max(begin, e << shift);
-        const std::size_t end = std::min(count, (e + 1) << shift);
-        entries[up] = Fold(entries[up], values + (first - begin), end - first, [](double) {});
-      }
+  // Level-0 entry `entry` is complete: folds it into level 1, and each
+  // entry that this completes into the level above.
+  void Completed(std::size_t entry) {
+    for (int level = 1; level < kLevels; ++level) {
+      FoldUp(level, entry);
+      if ((entry & ((std::size_t{1} << kFanShift) - 1)) != (std::size_t{1} << kFanShift) - 1)
+        return;
+      entry >>= kFanShift;
     }
+  }
+  // Folds entry `entry` of the level below into its entry at `level`.
+  void FoldUp(int level, std::size_t entry) {
+    const MinMax& sub = levels_[static_cast<std::size_t>(level - 1)][entry];
+    PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+    const std::size_t up = entry >> kFanShift;
+    if (up == entries.size()) {
+      entries.push_back(sub);
+      return;
+    }
+    MinMax& m = entries[up];
+    if (sub.min < m.min) m.min = sub.min;
+    if (sub.max > m.max) m.max = sub.max;
   }
 
   // Folds values[begin .. end) into `result`, using entries of `level` and

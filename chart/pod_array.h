@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <type_traits>
+
+#include "chart/spill_file.h"
 
 namespace kolva::chart {
 
@@ -16,6 +19,13 @@ namespace kolva::chart {
 // the unused room is below one block. Until the array first fills one
 // block, that block alone grows with realloc, so a short series takes
 // little room. Release() gives all storage back (capacity 0).
+//
+// An array allowed to spill moves into a SpillFile when it grows past
+// SpillSettings::threshold values: its values are copied there once, and
+// from then on its blocks are consecutive pieces of the file's mapping,
+// reached through the same table, so every operation reads and writes
+// them as before. Should the file find no room (a full disk, a failed
+// mapping), growing fails and the array is Full() until Release().
 template <typename T>
 class PodArray {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -34,7 +44,30 @@ class PodArray {
   std::size_t capacity() const { return capacity_; }
   bool empty() const { return size_ == 0; }
   // Bytes held: the blocks and the table that reaches them.
-  std::size_t StorageBytes() const { return capacity_ * sizeof(T) + tableCapacity_ * sizeof(T*); }
+  // Bytes held: the blocks and the table that reaches them (blocks in a
+  // file are not on the heap and not counted).
+  std::size_t StorageBytes() const {
+    return (file_ ? 0 : capacity_ * sizeof(T)) + tableCapacity_ * sizeof(T*);
+  }
+
+  // Lets the array move into a file once it is long (see above).
+  void AllowSpill() { spillAllowed_ = true; }
+  bool Spilled() const { return file_ != nullptr; }
+  bool Full() const { return full_; }
+  // Lets the kernel drop the file's pages from RAM (see SpillFile).
+  void DropPages() {
+    if (file_) file_->DropPages();
+  }
+  // Free places before the array must grow.
+  std::size_t Room() const { return capacity_ - size_; }
+  // Grows until n more values fit without growing; false when the file
+  // could not grow (Full() from then on), with whatever room was made kept.
+  // Heap exhaustion still raises std::bad_alloc, as when growing on demand.
+  bool Reserve(std::size_t n) {
+    while (Room() < n)
+      if (!TryGrow()) return false;
+    return true;
+  }
 
   T& operator[](std::size_t i) { return blocks_[i >> kBlockShift][i & kMask]; }
   const T& operator[](std::size_t i) const { return blocks_[i >> kBlockShift][i & kMask]; }
@@ -83,12 +116,17 @@ class PodArray {
     for (std::size_t b = 0; b * kBlockSize < size_; ++b)
       std::fill_n(blocks_[b], std::min(kBlockSize, size_ - b * kBlockSize), value);
   }
-  // Empties the array and frees its storage.
+  // Empties the array and frees its storage, its file included.
   void Release() {
-    for (std::size_t b = 0; b < blockCount_; ++b) std::free(blocks_[b]);
+    if (file_) {
+      file_.reset();
+    } else {
+      for (std::size_t b = 0; b < blockCount_; ++b) std::free(blocks_[b]);
+    }
     std::free(blocks_);
     blocks_ = nullptr;
     blockCount_ = tableCapacity_ = size_ = capacity_ = 0;
+    full_ = heapOnly_ = false;
   }
 
  private:
@@ -100,12 +138,65 @@ class PodArray {
     return std::min(capacity_ - size_, kBlockSize - (size_ & kMask));
   }
 
+  // The array can hold this many values at most (an int counts them).
+  static constexpr std::size_t kMaxValues = std::size_t{1} << 31;
+  static constexpr std::size_t kBlockBytes = kBlockSize * sizeof(T);
+
+  // Growing where no Reserve made room first.
   void Grow() {
+    if (!TryGrow()) throw std::bad_alloc();
+  }
+  bool TryGrow() {
+    if (full_) return false;
+    if (file_) return AddFileBlock();
+    if (spillAllowed_ && !heapOnly_ && capacity_ >= GetSpillSettings().threshold) return Spill();
     if (capacity_ < kBlockSize) {
       GrowFirstBlock();
     } else {
       AddBlock();
     }
+    return true;
+  }
+  // Moves the values into a new file with room for one more block. With
+  // no folder for one the array stays on the heap; with no room in it the
+  // array is full.
+  bool Spill() {
+    std::unique_ptr<SpillFile> file = OpenSpillFile(kMaxValues * sizeof(T));
+    if (!file) {
+      heapOnly_ = true;
+      return TryGrow();
+    }
+    const std::size_t blocks = capacity_ / kBlockSize + 1;
+    if (!file->Extend(blocks * kBlockBytes, GetSpillSettings().chunkBytes)) {
+      full_ = true;
+      return false;
+    }
+    while (tableCapacity_ < blocks) GrowTable();
+    T* base = reinterpret_cast<T*>(file->Base());
+    for (std::size_t b = 0; b < blockCount_; ++b) {
+      const std::size_t stored =
+          b * kBlockSize < size_ ? std::min(kBlockSize, size_ - b * kBlockSize) : 0;
+      std::memcpy(base + b * kBlockSize, blocks_[b], stored * sizeof(T));
+      std::free(blocks_[b]);
+    }
+    for (std::size_t b = 0; b < blocks; ++b) blocks_[b] = base + b * kBlockSize;
+    blockCount_ = blocks;
+    capacity_ = blocks * kBlockSize;
+    file_ = std::move(file);
+    return true;
+  }
+  bool AddFileBlock() {
+    if (blockCount_ == tableCapacity_) GrowTable();
+    const std::size_t end = (blockCount_ + 1) * kBlockBytes;
+    if (end > file_->MappedBytes() &&
+        !file_->Extend(end - file_->MappedBytes(), GetSpillSettings().chunkBytes)) {
+      full_ = true;
+      return false;
+    }
+    blocks_[blockCount_] = reinterpret_cast<T*>(file_->Base()) + blockCount_ * kBlockSize;
+    ++blockCount_;
+    capacity_ += kBlockSize;
+    return true;
   }
   void GrowFirstBlock() {
     if (tableCapacity_ == 0) GrowTable();
@@ -170,6 +261,10 @@ class PodArray {
   std::size_t tableCapacity_ = 0;
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
+  std::unique_ptr<SpillFile> file_;
+  bool spillAllowed_ = false;
+  bool heapOnly_ = false;  // no folder took a file: stay on the heap until Release
+  bool full_ = false;
 };
 
 }  // namespace kolva::chart

@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: MIT
+#include "chart/spill_file.h"
+
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <iostream>
+#include <mutex>
+
+namespace kolva::chart {
+namespace {
+
+std::mutex settingsMutex;
+SpillSettings settings;
+
+bool HeldInRam(const std::string& folder) {
+  struct statfs fs {};
+  if (statfs(folder.c_str(), &fs) != 0) return true;  // unusable either way
+  const auto type = static_cast<unsigned long>(fs.f_type);
+  return type == TMPFS_MAGIC || type == RAMFS_MAGIC;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::size_t PageBytes() {
+  static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  return page;
+}
+
+}  // namespace
+
+SpillSettings GetSpillSettings() {
+  std::lock_guard lock(settingsMutex);
+  return settings;
+}
+
+void SetSpillSettings(const SpillSettings& value) {
+  std::lock_guard lock(settingsMutex);
+  settings = value;
+}
+
+std::vector<std::string> SpillFolders() {
+  std::vector<std::string> folders;
+  for (const char* name : {"KOLVA_SPILL_DIR", "TMPDIR"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') folders.emplace_back(value);
+  }
+  folders.emplace_back("/var/tmp");
+  std::vector<std::string> usable;
+  for (const std::string& folder : folders)
+    if (IsFolder(folder) && !HeldInRam(folder)) usable.push_back(folder);
+  return usable;
+}
+
+SpillFile::SpillFile(const std::string& folder, std::size_t maxBytes) {
+  fd_ = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd_ < 0) return;
+  // The whole range is held without memory behind it, so the file's
+  // chunks map side by side and the values stay contiguous.
+  const std::size_t page = PageBytes();
+  reserved_ = (maxBytes + page - 1) / page * page;
+  void* range =
+      mmap(nullptr, reserved_, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (range == MAP_FAILED) {
+    close(fd_);
+    fd_ = -1;
+    reserved_ = 0;
+    return;
+  }
+  base_ = static_cast<char*>(range);
+}
+
+SpillFile::~SpillFile() {
+  if (base_ != nullptr) munmap(base_, reserved_);
+  if (fd_ >= 0) close(fd_);
+}
+
+bool SpillFile::Extend(std::size_t bytes, std::size_t chunkBytes) noexcept {
+  if (base_ == nullptr) return false;
+  const std::size_t page = PageBytes();
+  const std::size_t chunk = std::max(page, (chunkBytes + page - 1) / page * page);
+  std::size_t grow = (bytes + chunk - 1) / chunk * chunk;
+  if (grow > reserved_ - mapped_) grow = (reserved_ - mapped_) / page * page;
+  if (grow < bytes || grow == 0) return false;
+  // Blocks on disk first: a page written through the mapping then always
+  // has its place (a sparse file could fail the write with SIGBUS).
+  int reserved = 0;
+  do {
+    reserved = posix_fallocate(fd_, static_cast<off_t>(mapped_), static_cast<off_t>(grow));
+  } while (reserved == EINTR);
+  if (reserved != 0) return false;
+  void* at = mmap(base_ + mapped_, grow, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd_,
+                  static_cast<off_t>(mapped_));
+  if (at == MAP_FAILED) {
+    // MAP_FIXED may have undone part of the held range: hold it again.
+    mmap(base_ + mapped_, grow, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE | MAP_FIXED,
+         -1, 0);
+    return false;
+  }
+  mapped_ += grow;
+  return true;
+}
+
+void SpillFile::DropPages() noexcept {
+  if (base_ == nullptr || mapped_ == 0) return;
+  msync(base_, mapped_, MS_SYNC);
+  madvise(base_, mapped_, MADV_DONTNEED);
+  posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
+}
+
+std::unique_ptr<SpillFile> OpenSpillFile(std::size_t maxBytes) {
+  for (const std::string& folder : SpillFolders()) {
+    auto file = std::make_unique<SpillFile>(folder, maxBytes);
+    if (file->Valid()) return file;
+  }
+  static std::atomic<bool> said{false};
+  if (!said.exchange(true))
+    std::cerr << "kolva: no disk-backed folder for long chart columns (KOLVA_SPILL_DIR, TMPDIR, "
+                 "/var/tmp); they stay in memory\n";
+  return nullptr;
+}
+
+}  // namespace kolva::chart
