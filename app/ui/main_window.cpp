@@ -21,6 +21,7 @@
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
+#include "app/run_summary.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
@@ -203,10 +204,34 @@ void TForm1::SetTimer1Enabled(bool enabled) {
   }
 }
 
+void TForm1::SetAcquisitionRun(app::AcquisitionRun* run) {
+  run_ = run;
+  if (run_ != nullptr) {
+    run_->SetEndReport([this](const app::RunTiming& timing) { ShowRunSummary(timing); });
+  }
+}
+
 void TForm1::Button3Click() {
   if (run_ == nullptr || run_->Active()) return;
   run_->Button3Click();
-  if (run_->Active()) frameTimer_->start();
+  if (!run_->Active()) return;
+  HideRunSummary();
+  frameTimer_->start();
+}
+
+void TForm1::ShowRunSummary(const app::RunTiming& timing) {
+  const std::string line = app::RunSummaryLine(timing);
+  std::fputs(("kolva: " + line + "\n").c_str(), stderr);
+  if (!app::HadLateReadings(timing)) return;
+  LateReadings_->setText(Latin1(line));
+  LateReadings_->show();
+  got_->setToolTip(Latin1(line));
+}
+
+void TForm1::HideRunSummary() {
+  LateReadings_->hide();
+  LateReadings_->clear();
+  got_->setToolTip({});
 }
 
 void TForm1::RunFrame() {

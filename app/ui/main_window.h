@@ -32,6 +32,7 @@ class ScanCodeLatch;
 namespace kolva::app {
 class AcquisitionRun;
 class Card;
+struct RunTiming;
 }  // namespace kolva::app
 
 namespace kolva::ui {
@@ -86,7 +87,11 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   // latest reading, the trigger display the level the run last read, and a
   // range click only changes the panel, which the run follows.
   void Button3Click();
-  void SetAcquisitionRun(app::AcquisitionRun* run) { run_ = run; }
+  // After every run its timing line goes to stderr ("kolva: " + the line);
+  // when a reading was late by more than one period the window also shows
+  // it (LateReadings, and the progress bar's tooltip) until the next run
+  // starts.
+  void SetAcquisitionRun(app::AcquisitionRun* run);
   // Once a frame during a run: the run's readings, captions and end.
   void RunFrame();
 
@@ -141,6 +146,9 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void BuildTriggerAndRange();
   void BuildCheckBoxesAndLabels();
   void BuildTimersAndTabOrder();
+  void BuildRunSummary();
+  void ShowRunSummary(const app::RunTiming& timing);
+  void HideRunSummary();
   void ConnectHandlers();
   void SetTimer1Enabled(bool enabled);
   void StopTimersOnPortFailure(const std::function<void()>& portUse);
@@ -179,6 +187,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   QLabel* Label1_ = nullptr;
   QLabel* Label3_ = nullptr;
   QLabel* Label10_ = nullptr;
+  QLabel* LateReadings_ = nullptr;
   QTimer* Timer1_ = nullptr;
   QTimer* Timer3_ = nullptr;
 };
