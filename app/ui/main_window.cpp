@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -29,6 +31,7 @@
 #include "platform/locale_settings.h"
 #include "platform/privileged_instruction.h"
 #include "platform/scan_code_latch.h"
+#include "wykres/form2.h"
 
 namespace kolva::ui {
 
@@ -74,6 +77,12 @@ TForm1::TForm1(TForm1Platform platform, QWidget* parent)
   frameTimer_->setInterval(app::AcquisitionRun::kFrameMs);
   ConnectHandlers();
   ConnectPanelChanges();
+  // Results files open from here as from the chart window; no control shows it.
+  setAcceptDrops(true);
+  auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+  open->setContext(Qt::WindowShortcut);
+  connect(open, &QShortcut::activated, this,
+          [this] { Guarded([this] { OpenResultsWithDialog(); }); });
 }
 
 TForm1::~TForm1() {
@@ -421,6 +430,31 @@ void TForm1::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+void TForm1::OpenResultsFile(const QString& path) {
+  if (chart_ != nullptr) chart_->OpenResultsFile(path);
+}
+
+void TForm1::OpenResultsWithDialog() {
+  if (chart_ != nullptr) chart_->OpenWithDialog(this);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (chart_ != nullptr && !wykres::TForm2::DraggedFile(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+  if (chart_ != nullptr && !wykres::TForm2::DraggedFile(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString path = wykres::TForm2::DraggedFile(event->mimeData());
+  if (chart_ == nullptr || path.isEmpty()) return;
+  event->acceptProposedAction();
+  Guarded([&] { OpenResultsFile(path); });
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

@@ -35,6 +35,10 @@ class Card;
 struct RunTiming;
 }  // namespace kolva::app
 
+namespace kolva::wykres {
+class TForm2;
+}
+
 namespace kolva::ui {
 
 // What the main window works with; all of it must outlive the window.
@@ -95,6 +99,16 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   // Once a frame during a run: the run's readings, captions and end.
   void RunFrame();
 
+  // The chart window, which shows results files: Ctrl+O here opens its file
+  // dialog (over this window) and a file dropped here goes to it, as on the
+  // chart window itself; either raises, as there, while a run feeds the
+  // chart. Without a chart window both do nothing.
+  void SetChartWindow(wykres::TForm2* chart) { chart_ = chart; }
+  // Shows the results file at `path` in the chart window (the command line's
+  // file); raises as TForm2::OpenResultsFile does.
+  void OpenResultsFile(const QString& path);
+  void OpenResultsWithDialog();
+
  signals:
   // The close was accepted: the program ends.
   void Closed();
@@ -134,6 +148,9 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -158,6 +175,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   TForm1Platform platform_;
   std::unique_ptr<app::Card> card_;
   app::AcquisitionRun* run_ = nullptr;
+  wykres::TForm2* chart_ = nullptr;
   QTimer* frameTimer_ = nullptr;
   bool frameFitted_ = false;
 

@@ -125,6 +125,7 @@ class ChartedRunTest : public MainWindowRunTest {
     GuardChartWindow(*chartWindow_);
     adapter_ = std::make_unique<ResultsChartAdapter>(*chartWindow_);
     TForm1& form = CreateWithRun("", Konfig("1", false, chart), adapter_.get());
+    form.SetChartWindow(chartWindow_.get());
     Control<QLineEdit>("Edit2")->setText(QStringLiteral("0.001"));
     return form;
   }
@@ -153,15 +154,17 @@ class ChartedRunTest : public MainWindowRunTest {
     Write("shown.txt", text);
     return QString::fromStdString(dir_ + "shown.txt");
   }
-  // A file dropped on the chart window as a drag from a file manager ends.
-  void Drop(const QString& path) {
+  // A file dropped on `target` (the chart window unless given) as a drag
+  // from a file manager ends.
+  void Drop(const QString& path, QWidget* target = nullptr) {
+    if (target == nullptr) target = chartWindow_.get();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(chartWindow_.get(), &enter);
+    QCoreApplication::sendEvent(target, &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(chartWindow_.get(), &drop);
+    QCoreApplication::sendEvent(target, &drop);
   }
   // Ctrl+O in the chart window; a file dialog it opens is closed unused.
   bool CtrlO() {
@@ -211,9 +214,10 @@ TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
 
   Drop(file);
   EXPECT_FALSE(CtrlO()) << "the file dialog opened during the run";
+  Drop(file, form_.get());  // the main window refuses it alike
   FollowReadings(20);
   run_->EndNow();
-  const std::vector<std::string> refused(2, "A run is being charted; open the file after it ends.");
+  const std::vector<std::string> refused(3, "A run is being charted; open the file after it ends.");
   EXPECT_EQ(shown_, refused);
   EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES");
   EXPECT_EQ(Points(), static_cast<int>(run_->Timing().taken));
@@ -225,6 +229,17 @@ TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
   EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
   EXPECT_EQ(Points(), 40);
   EXPECT_EQ(shown_, refused);
+}
+
+TEST_F(ChartedRunTest, AFileDroppedOnTheMainWindowShowsTheHiddenChartWindow) {
+  CreateWithChart(false);
+  ASSERT_FALSE(chartWindow_->isVisible());
+  Drop(ResultsFile(30), form_.get());
+  ASSERT_TRUE(ProcessUntil([&] { return !chartWindow_->Loading(); }));
+  EXPECT_TRUE(chartWindow_->isVisible());
+  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
+  EXPECT_EQ(Points(), 30);
+  EXPECT_TRUE(shown_.empty());
 }
 
 // The window's run on a fake counter that the test stalls between readings.
