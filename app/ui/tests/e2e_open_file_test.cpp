@@ -64,7 +64,8 @@ TEST_F(OpenFileEndToEnd, CommandLineFileThenCtrlOAndADropOnTheMainWindow) {
   EXPECT_FALSE(FindWindow(screen, "^WYKRES - first.txt - 07.03.2026 12:34:56$", program).empty())
       << "no chart window with the command line's file";
   const std::string main = FindWindow(screen, "card", program);
-  ASSERT_FALSE(main.empty()) << "no main window";
+  ASSERT_FALSE(main.empty()) << "no main window; kolva's status "
+                             << program.Status(false).value_or(-1) << " (-1: running)";
 
   // Ctrl+O on the main window: the chart window's dialog opens the file.
   Xdotool(screen, {"windowfocus", "--sync", main});
