@@ -139,6 +139,7 @@ void AcquisitionRun::Complete() {
   if (published_.chartResults) chart_->SetFedByRun(false);
   card_.Input1Value = sampler_.LastInput1();
   card_.Input2Value = sampler_.LastInput2();
+  if (endReport_) endReport_(sampler_.Timing());
   // A range chosen after the run's last port use: the GUI owns the ports again.
   if (sampler_.LowRangeWritten() != controls_.LowRange()) {
     card_.WritePort32(card_.BaseAddress, controls_.LowRange() ? Card::kRangeLow : Card::kRangeHigh);

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "app/card.h"
 #include "app/control_state.h"
@@ -72,6 +74,11 @@ class AcquisitionRun {
   std::uint64_t ReadingsTaken() const { return readingsTaken_; }
   // The last run's timing report, once it has ended.
   const RunTiming& Timing() const { return sampler_.Timing(); }
+  // Called with the timing report at the end of every run, failed or not,
+  // once the sampler has finished and before the run's failure is raised.
+  void SetEndReport(std::function<void(const RunTiming&)> report) {
+    endReport_ = std::move(report);
+  }
 
  private:
   static void CheckInterval(const std::string& text);
@@ -91,6 +98,7 @@ class AcquisitionRun {
   RunSettings published_;
   RunStage stageShown_ = RunStage::kWriting;
   std::uint64_t readingsTaken_ = 0;
+  std::function<void(const RunTiming&)> endReport_;
 };
 
 }  // namespace kolva::app

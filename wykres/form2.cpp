@@ -51,6 +51,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
   chart1_->setGeometry(0, 0, kClientWidth, kClientHeight);
   chart1_->SyncBounds();
   LoadChart1();
+  chart1_->setToolTip(kKeysTip);
 
   // A run clears its series at its start: the window goes back to the run.
   series1_->OnClearValues = [this](TChartSeries&) {

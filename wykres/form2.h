@@ -14,6 +14,7 @@
 #include "chart/qt/chart_widget.h"
 #include "wykres/results_loader.h"
 
+class QMimeData;
 class QProgressBar;
 class QTimer;
 
@@ -28,7 +29,8 @@ namespace kolva::wykres {
 // column), resets the zoom and names the file and the measurement's date and
 // time in the caption. The data lines load on a worker thread while a
 // progress bar shows; the window stays responsive. Ctrl+S saves the picture
-// as PNG, Ctrl+C copies it to the clipboard.
+// as PNG, Ctrl+C copies it to the clipboard. Chart1's tooltip lists these
+// keys and the drop.
 class TForm2 : public QWidget {
   Q_OBJECT
 
@@ -59,12 +61,21 @@ class TForm2 : public QWidget {
   // ResultsFileError) before anything changes; a data line that does not
   // read ends the load with an error and keeps the readings before it.
   // While a run feeds the chart it raises app::Error with kRunChartedText
-  // and changes nothing.
+  // and changes nothing. A hidden window is shown, a shown one raised.
   void OpenResultsFile(const QString& path);
   // Set while an acquisition run adds its readings to Chart1: a file shown
   // then would be joined to the run's points.
   void SetFedByRun(bool fed) { fedByRun_ = fed; }
   bool FedByRun() const { return fedByRun_; }
+  // The one local file a drag carries, or an empty text: what a drop on
+  // this window, or on the main window, opens.
+  static QString DraggedFile(const QMimeData* data);
+  // Chart1's tooltip.
+  static constexpr const char* kKeysTip =
+      "Ctrl+O  open a results file\n"
+      "Ctrl+S  save the picture as PNG\n"
+      "Ctrl+C  copy the picture to the clipboard\n"
+      "Drop a results file here to show it";
   static constexpr const char* kRunChartedText =
       "A run is being charted; open the file after it ends.";
   // Back to the acquisition run: ends a load, gives back the caption
@@ -81,8 +92,9 @@ class TForm2 : public QWidget {
   // The name Ctrl+S offers: the shown file's, else the run's, as .png.
   QString DefaultPictureName() const;
   // Ctrl+O (refused before its dialog while a run feeds the chart), Ctrl+S
-  // and Ctrl+C.
-  void OpenWithDialog();
+  // and Ctrl+C. The open dialog stands over `dialogParent` when given (the
+  // main window opens files here too), else over this window.
+  void OpenWithDialog(QWidget* dialogParent = nullptr);
   void SaveWithDialog();
   void CopyPicture();
   // Writes the picture to `path` as PNG; raises app::Error when it cannot.

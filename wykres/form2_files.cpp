@@ -28,13 +28,6 @@ constexpr const char* kCaption = "WYKRES";
 constexpr int kProgressSteps = 1000;
 constexpr int kLoadPaintIntervalMs = 250;
 
-// The one local file a drag carries, or an empty text.
-QString DraggedFile(const QMimeData* data) {
-  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
-  const QUrl url = data->urls().front();
-  return url.isLocalFile() ? url.toLocalFile() : QString();
-}
-
 // Whole or not at all: a failed save leaves the older file, or none.
 void SavePng(const QImage& picture, const QString& path) {
   const QString why = SavePictureFile(picture, path, "PNG");
@@ -46,20 +39,26 @@ void SavePng(const QImage& picture, const QString& path) {
 
 }  // namespace
 
+QString TForm2::DraggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return {};
+  const QUrl url = data->urls().front();
+  return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+
 void TForm2::SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
   chart1_->SetErrorHandler(std::move(handler));
 }
 
 void TForm2::AddShortcuts() {
-  auto bind = [this](QKeyCombination keys, void (TForm2::*action)()) {
+  auto bind = [this](QKeyCombination keys, std::function<void()> action) {
     auto* shortcut = new QShortcut(QKeySequence(keys), this);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this,
-            [this, action] { Guarded([&] { (this->*action)(); }); });
+            [this, action = std::move(action)] { Guarded(action); });
   };
-  bind(Qt::CTRL | Qt::Key_O, &TForm2::OpenWithDialog);
-  bind(Qt::CTRL | Qt::Key_S, &TForm2::SaveWithDialog);
-  bind(Qt::CTRL | Qt::Key_C, &TForm2::CopyPicture);
+  bind(Qt::CTRL | Qt::Key_O, [this] { OpenWithDialog(); });
+  bind(Qt::CTRL | Qt::Key_S, [this] { SaveWithDialog(); });
+  bind(Qt::CTRL | Qt::Key_C, [this] { CopyPicture(); });
 }
 
 void TForm2::RefuseWhileFedByRun() const {
@@ -89,6 +88,11 @@ void TForm2::OpenResultsFile(const QString& path) {
   progress_->raise();
   PaintWhileLoading(true);
   loader_->Start(std::move(reader));
+  if (isHidden()) {
+    show();
+  } else {
+    raise();
+  }
 }
 
 void TForm2::ShowRun() {
@@ -184,9 +188,9 @@ QString TForm2::DefaultPictureName() const {
   return shownFile_.isEmpty() ? name : file.dir().filePath(name);
 }
 
-void TForm2::OpenWithDialog() {
+void TForm2::OpenWithDialog(QWidget* dialogParent) {
   RefuseWhileFedByRun();
-  QFileDialog dialog(this, "Open results file");
+  QFileDialog dialog(dialogParent != nullptr ? dialogParent : this, "Open results file");
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setNameFilters({"Results files (*.txt)", "All files (*)"});

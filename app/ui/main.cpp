@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The kolva program: the main window on the card that KOLVA_CARD chooses.
-// It reads no command line.
+// The kolva program: the main window on the card that KOLVA_CARD chooses;
+// a results file given as the one argument is shown in the chart window.
 #include <QApplication>
+#include <QFile>
+#include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/acquisition_run.h"
 #include "app/ui/chart_window_guard.h"
 #include "app/ui/close_on_signal.h"
+#include "app/ui/command_line.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
@@ -27,6 +33,16 @@ int main(int argc, char* argv[]) {
   // A results file whose reader went away fails its write with an I/O error
   // that ends the run keeping every line, instead of killing the program.
   ::signal(SIGPIPE, SIG_IGN);
+  const ui::CommandLine commandLine =
+      ui::ParseCommandLine(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  if (commandLine.action == ui::CommandLine::Action::kUsage) {
+    std::fputs(ui::kUsageText, stdout);
+    return 0;
+  }
+  if (commandLine.action == ui::CommandLine::Action::kFail) {
+    std::fputs(commandLine.message.c_str(), stderr);
+    return 2;
+  }
   // Qt sees the program's name only: no argument changes what it does.
   int qtArgc = argc > 0 ? 1 : 0;
   QApplication application(qtArgc, argv);
@@ -61,12 +77,30 @@ int main(int argc, char* argv[]) {
   app::Sampler sampler(*bus, clock, keyboard, app::LocalNow);
   app::AcquisitionRun run(form.Card(), sampler, form, &resultsChart);
   form.SetAcquisitionRun(&run);
+  form.SetChartWindow(&chart);
   // Closing the main window ends the program, the chart window with it.
   QObject::connect(&form, &ui::TForm1::Closed, &chart, [&chart] {
     chart.close();
     QCoreApplication::quit();
   });
   form.show();
+  // The command line's file, once the event loop has the main window up; a
+  // file that does not open is named on stderr beside its error box.
+  if (!commandLine.resultsFile.empty()) {
+    QTimer::singleShot(0, &form, [&form, &commandLine] {
+      ui::Guarded([&form, &commandLine] {
+        try {
+          form.OpenResultsFile(QFile::decodeName(commandLine.resultsFile.c_str()));
+        } catch (const std::exception& error) {
+          std::fputs(
+              ("kolva: " + commandLine.resultsFile + ": " + ui::DisplayText(error.what()) + "\n")
+                  .c_str(),
+              stderr);
+          throw;
+        }
+      });
+    });
+  }
   if (signalRoute) signalRoute->Listen([&form] { return form.close(); });
   return application.exec();
 }

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
@@ -21,6 +23,7 @@
 
 #include "app/acquisition_run.h"
 #include "app/card.h"
+#include "app/run_summary.h"
 #include "app/settings_files.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
@@ -28,6 +31,7 @@
 #include "platform/locale_settings.h"
 #include "platform/privileged_instruction.h"
 #include "platform/scan_code_latch.h"
+#include "wykres/form2.h"
 
 namespace kolva::ui {
 
@@ -73,6 +77,12 @@ TForm1::TForm1(TForm1Platform platform, QWidget* parent)
   frameTimer_->setInterval(app::AcquisitionRun::kFrameMs);
   ConnectHandlers();
   ConnectPanelChanges();
+  // Results files open from here as from the chart window; no control shows it.
+  setAcceptDrops(true);
+  auto* open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+  open->setContext(Qt::WindowShortcut);
+  connect(open, &QShortcut::activated, this,
+          [this] { Guarded([this] { OpenResultsWithDialog(); }); });
 }
 
 TForm1::~TForm1() {
@@ -203,10 +213,34 @@ void TForm1::SetTimer1Enabled(bool enabled) {
   }
 }
 
+void TForm1::SetAcquisitionRun(app::AcquisitionRun* run) {
+  run_ = run;
+  if (run_ != nullptr) {
+    run_->SetEndReport([this](const app::RunTiming& timing) { ShowRunSummary(timing); });
+  }
+}
+
 void TForm1::Button3Click() {
   if (run_ == nullptr || run_->Active()) return;
   run_->Button3Click();
-  if (run_->Active()) frameTimer_->start();
+  if (!run_->Active()) return;
+  HideRunSummary();
+  frameTimer_->start();
+}
+
+void TForm1::ShowRunSummary(const app::RunTiming& timing) {
+  const std::string line = app::RunSummaryLine(timing);
+  std::fputs(("kolva: " + line + "\n").c_str(), stderr);
+  if (!app::HadLateReadings(timing)) return;
+  LateReadings_->setText(Latin1(line));
+  LateReadings_->show();
+  got_->setToolTip(Latin1(line));
+}
+
+void TForm1::HideRunSummary() {
+  LateReadings_->hide();
+  LateReadings_->clear();
+  got_->setToolTip({});
 }
 
 void TForm1::RunFrame() {
@@ -396,6 +430,31 @@ void TForm1::closeEvent(QCloseEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+void TForm1::OpenResultsFile(const QString& path) {
+  if (chart_ != nullptr) chart_->OpenResultsFile(path);
+}
+
+void TForm1::OpenResultsWithDialog() {
+  if (chart_ != nullptr) chart_->OpenWithDialog(this);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (chart_ != nullptr && !wykres::TForm2::DraggedFile(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void TForm1::dragMoveEvent(QDragMoveEvent* event) {
+  if (chart_ != nullptr && !wykres::TForm2::DraggedFile(event->mimeData()).isEmpty())
+    event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString path = wykres::TForm2::DraggedFile(event->mimeData());
+  if (chart_ == nullptr || path.isEmpty()) return;
+  event->acceptProposedAction();
+  Guarded([&] { OpenResultsFile(path); });
 }
 
 void TForm1::keyPressEvent(QKeyEvent* event) {

@@ -32,7 +32,12 @@ class ScanCodeLatch;
 namespace kolva::app {
 class AcquisitionRun;
 class Card;
+struct RunTiming;
 }  // namespace kolva::app
+
+namespace kolva::wykres {
+class TForm2;
+}
 
 namespace kolva::ui {
 
@@ -86,9 +91,23 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   // latest reading, the trigger display the level the run last read, and a
   // range click only changes the panel, which the run follows.
   void Button3Click();
-  void SetAcquisitionRun(app::AcquisitionRun* run) { run_ = run; }
+  // After every run its timing line goes to stderr ("kolva: " + the line);
+  // when a reading was late by more than one period the window also shows
+  // it (LateReadings, and the progress bar's tooltip) until the next run
+  // starts.
+  void SetAcquisitionRun(app::AcquisitionRun* run);
   // Once a frame during a run: the run's readings, captions and end.
   void RunFrame();
+
+  // The chart window, which shows results files: Ctrl+O here opens its file
+  // dialog (over this window) and a file dropped here goes to it, as on the
+  // chart window itself; either raises, as there, while a run feeds the
+  // chart. Without a chart window both do nothing.
+  void SetChartWindow(wykres::TForm2* chart) { chart_ = chart; }
+  // Shows the results file at `path` in the chart window (the command line's
+  // file); raises as TForm2::OpenResultsFile does.
+  void OpenResultsFile(const QString& path);
+  void OpenResultsWithDialog();
 
  signals:
   // The close was accepted: the program ends.
@@ -129,6 +148,9 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void keyReleaseEvent(QKeyEvent* event) override;
   void showEvent(QShowEvent* event) override;
@@ -141,6 +163,9 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   void BuildTriggerAndRange();
   void BuildCheckBoxesAndLabels();
   void BuildTimersAndTabOrder();
+  void BuildRunSummary();
+  void ShowRunSummary(const app::RunTiming& timing);
+  void HideRunSummary();
   void ConnectHandlers();
   void SetTimer1Enabled(bool enabled);
   void StopTimersOnPortFailure(const std::function<void()>& portUse);
@@ -150,6 +175,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   TForm1Platform platform_;
   std::unique_ptr<app::Card> card_;
   app::AcquisitionRun* run_ = nullptr;
+  wykres::TForm2* chart_ = nullptr;
   QTimer* frameTimer_ = nullptr;
   bool frameFitted_ = false;
 
@@ -179,6 +205,7 @@ class TForm1 : public QWidget, public app::ControlState, public app::StartupCont
   QLabel* Label1_ = nullptr;
   QLabel* Label3_ = nullptr;
   QLabel* Label10_ = nullptr;
+  QLabel* LateReadings_ = nullptr;
   QTimer* Timer1_ = nullptr;
   QTimer* Timer3_ = nullptr;
 };

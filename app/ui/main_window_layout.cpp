@@ -25,6 +25,7 @@ namespace {
 
 constexpr QColor kTeal{0x00, 0x80, 0x80};
 constexpr QColor kLime{0x00, 0xFF, 0x00};
+constexpr QColor kMaroon{0x80, 0x00, 0x00};
 
 // A font as the layout gives it: a negative height is the character height
 // in pixels. A family the system lacks falls back through fontconfig; the
@@ -192,6 +193,20 @@ void TForm1::BuildCheckBoxesAndLabels() {
   MakeLabel(this, "Label4", 240, 40, 117, 13, "Panels shows in millivolts");
   MakeLabel(this, "Label12", 232, 240, 59, 13, "Progress bar");
   MakeLabel(this, "Label13", 376, 232, 102, 20, "kolva.test", &bold16);
+  BuildRunSummary();
+}
+
+// The free column right of the trigger and range boxes holds the last run's
+// timing line when a reading was late; hidden otherwise, so the panel looks
+// as stored. It wraps over as many lines as the column needs.
+void TForm1::BuildRunSummary() {
+  LateReadings_ = Place(new QLabel(this), "LateReadings", 416, 64, 79, 161);
+  LateReadings_->setWordWrap(true);
+  LateReadings_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QPalette colours = LateReadings_->palette();
+  colours.setColor(QPalette::WindowText, kMaroon);
+  LateReadings_->setPalette(colours);
+  LateReadings_->hide();
 }
 
 void TForm1::BuildTimersAndTabOrder() {

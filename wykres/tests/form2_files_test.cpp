@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QProgressBar>
+#include <QShortcut>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -159,6 +161,20 @@ TEST_F(Form2FilesTest, APictureThatCannotBeWrittenSaysWhyAndLeavesNoPart) {
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
   EXPECT_THROW(form.SavePicture("/nonexistent-kolva/p.png"), app::Error);
   EXPECT_FALSE(fs::exists("/nonexistent-kolva"));
+}
+
+// The tooltip names every key the window binds, as the key sequence reads,
+// and the drop the window takes.
+TEST_F(Form2FilesTest, ChartTooltipNamesEveryKeyOfTheWindowAndTheDrop) {
+  const QString tip = form.Chart1Widget().toolTip();
+  const QList<QShortcut*> keys = form.findChildren<QShortcut*>();
+  ASSERT_EQ(keys.size(), 3);
+  for (const QShortcut* key : keys) {
+    const QString name = key->key().toString(QKeySequence::PortableText);
+    EXPECT_TRUE(tip.contains(name + "  ")) << name.toStdString();
+  }
+  EXPECT_TRUE(form.acceptDrops());
+  EXPECT_TRUE(tip.contains("Drop a results file"));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "app/acquisition_run.h"
+#include "app/run_summary.h"
 #include "app/sampler.h"
 #include "app/ui/chart_window_guard.h"
 #include "app/ui/results_chart_adapter.h"
@@ -124,6 +125,7 @@ class ChartedRunTest : public MainWindowRunTest {
     GuardChartWindow(*chartWindow_);
     adapter_ = std::make_unique<ResultsChartAdapter>(*chartWindow_);
     TForm1& form = CreateWithRun("", Konfig("1", false, chart), adapter_.get());
+    form.SetChartWindow(chartWindow_.get());
     Control<QLineEdit>("Edit2")->setText(QStringLiteral("0.001"));
     return form;
   }
@@ -152,15 +154,17 @@ class ChartedRunTest : public MainWindowRunTest {
     Write("shown.txt", text);
     return QString::fromStdString(dir_ + "shown.txt");
   }
-  // A file dropped on the chart window as a drag from a file manager ends.
-  void Drop(const QString& path) {
+  // A file dropped on `target` (the chart window unless given) as a drag
+  // from a file manager ends.
+  void Drop(const QString& path, QWidget* target = nullptr) {
+    if (target == nullptr) target = chartWindow_.get();
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(path)});
     QDragEnterEvent enter(QPoint(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(chartWindow_.get(), &enter);
+    QCoreApplication::sendEvent(target, &enter);
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(200, 150), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(chartWindow_.get(), &drop);
+    QCoreApplication::sendEvent(target, &drop);
   }
   // Ctrl+O in the chart window; a file dialog it opens is closed unused.
   bool CtrlO() {
@@ -210,9 +214,10 @@ TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
 
   Drop(file);
   EXPECT_FALSE(CtrlO()) << "the file dialog opened during the run";
+  Drop(file, form_.get());  // the main window refuses it alike
   FollowReadings(20);
   run_->EndNow();
-  const std::vector<std::string> refused(2, "A run is being charted; open the file after it ends.");
+  const std::vector<std::string> refused(3, "A run is being charted; open the file after it ends.");
   EXPECT_EQ(shown_, refused);
   EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES");
   EXPECT_EQ(Points(), static_cast<int>(run_->Timing().taken));
@@ -224,6 +229,96 @@ TEST_F(ChartedRunTest, NoFileOpensInTheChartWhileARunFeedsIt) {
   EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
   EXPECT_EQ(Points(), 40);
   EXPECT_EQ(shown_, refused);
+}
+
+TEST_F(ChartedRunTest, AFileDroppedOnTheMainWindowShowsTheHiddenChartWindow) {
+  CreateWithChart(false);
+  ASSERT_FALSE(chartWindow_->isVisible());
+  Drop(ResultsFile(30), form_.get());
+  ASSERT_TRUE(ProcessUntil([&] { return !chartWindow_->Loading(); }));
+  EXPECT_TRUE(chartWindow_->isVisible());
+  EXPECT_EQ(chartWindow_->windowTitle().toStdString(), "WYKRES - shown.txt - 07.03.2026 23:59:59");
+  EXPECT_EQ(Points(), 30);
+  EXPECT_TRUE(shown_.empty());
+}
+
+// The window's run on a fake counter that the test stalls between readings.
+class LateReadingsTest : public MainWindowRunTest {
+ protected:
+  static constexpr std::int64_t kPeriod = 11931;  // Trunc(0.01 * 1193180)
+
+  TForm1& CreateOnFakeCounter() {
+    WriteSettings(Konfig("0.01", false));  // 600 ms of counter time
+    TForm1& form = Create();
+    runClock_.step = 100;  // a reading's passes and conversions stay well inside a period
+    sampler_ = std::make_unique<app::Sampler>(
+        *bus_, runClock_, keyboard_, [] { return app::DateTime{2026, 3, 7, 12, 0, 0, 0}; });
+    run_ = std::make_unique<app::AcquisitionRun>(form.Card(), *sampler_, form, nullptr);
+    form.SetAcquisitionRun(run_.get());
+    Control<QLineEdit>("Edit4")->setText(QString::fromStdString(dir_ + "results.txt"));
+    return form;
+  }
+  // Clicks and follows the run through the window's frames to its end;
+  // answers what the program wrote on stderr meanwhile.
+  std::string RunToEnd() {
+    ::testing::internal::CaptureStderr();
+    Control<QPushButton>("Button3")->click();
+    const bool started = run_->Active();
+    const bool ended = ProcessUntil([&] { return !run_->Active(); });
+    const std::string written = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(started && ended);
+    return written;
+  }
+
+  platform::FakeClock runClock_;
+};
+
+TEST_F(LateReadingsTest, AStalledRunLeavesItsSummaryUntilTheNextRunStarts) {
+  CreateOnFakeCounter();
+  auto* label = Control<QLabel>("LateReadings");
+  auto* progress = Control<QProgressBar>("got");
+  EXPECT_TRUE(label->isHidden());
+  // The sampler stalls for five periods in the middle of the run.
+  runClock_.onRead = [](platform::FakeClock& c) {
+    if (c.counterReads == 2000) c.counter += 5 * kPeriod;
+  };
+
+  const std::string written = RunToEnd();
+  const app::RunTiming stalled = run_->Timing();
+  ASSERT_GE(stalled.late, 1u);
+  EXPECT_GT(stalled.worstLatenessTicks, 4 * kPeriod);
+  const std::string line = app::RunSummaryLine(stalled);
+  EXPECT_EQ(written, "kolva: " + line + "\n");
+  EXPECT_FALSE(label->isHidden());
+  EXPECT_EQ(label->text().toStdString(), line);
+  EXPECT_EQ(progress->toolTip().toStdString(), line);
+  EXPECT_TRUE(shown_.empty()) << "a box was shown";
+
+  // The next run starts without it and, keeping its schedule, ends without it.
+  runClock_.onRead = nullptr;
+  ::testing::internal::CaptureStderr();
+  Control<QPushButton>("Button3")->click();
+  ASSERT_TRUE(run_->Active());
+  EXPECT_TRUE(label->isHidden());
+  EXPECT_TRUE(progress->toolTip().isEmpty());
+  const bool ended = ProcessUntil([&] { return !run_->Active(); });
+  const std::string second = ::testing::internal::GetCapturedStderr();
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(second, "kolva: " + app::RunSummaryLine(run_->Timing()) + "\n");
+  EXPECT_EQ(run_->Timing().late, 0u);
+  EXPECT_GT(run_->Timing().taken, 50u);
+  EXPECT_TRUE(label->isHidden());
+  EXPECT_TRUE(progress->toolTip().isEmpty());
+  EXPECT_TRUE(shown_.empty());
+}
+
+TEST_F(LateReadingsTest, ARunOnScheduleChangesNothingButTheLineOnStderr) {
+  CreateOnFakeCounter();
+  const std::string written = RunToEnd();
+  EXPECT_EQ(run_->Timing().late, 0u);
+  EXPECT_EQ(written, "kolva: " + app::RunSummaryLine(run_->Timing()) + "\n");
+  EXPECT_TRUE(Control<QLabel>("LateReadings")->isHidden());
+  EXPECT_TRUE(Control<QProgressBar>("got")->toolTip().isEmpty());
 }
 
 }  // namespace

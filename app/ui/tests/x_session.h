@@ -163,12 +163,12 @@ inline constexpr const char* kPlainCorrections = "0\r\n0\r\n1\r\n1\r\n366.210937
 
 // The built kolva (from KOLVA_BUILD_DIR) in a scratch folder holding the
 // given konfig.txt and the plain korekcje.txt, on `display` with the card
-// `card` and any extra environment. Killed if still running, and its folder
-// removed, at the end.
+// `card`, any extra environment and any arguments. Killed if still running,
+// and its folder removed, at the end.
 class KolvaRun {
  public:
   KolvaRun(const std::string& display, const std::string& konfig, const std::string& card,
-           std::vector<std::string> environment = {}) {
+           std::vector<std::string> environment = {}, std::vector<std::string> arguments = {}) {
     char pattern[] = "/tmp/kolva-e2e-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return;
     folder_ = pattern;
@@ -177,7 +177,8 @@ class KolvaRun {
     environment.push_back("DISPLAY=" + display);
     environment.push_back("KOLVA_CARD=" + card);
     environment.push_back("QT_QPA_PLATFORM=xcb");
-    pid_ = Spawn({Program()}, folder_.string(), environment);
+    arguments.insert(arguments.begin(), Program());
+    pid_ = Spawn(arguments, folder_.string(), environment);
   }
   ~KolvaRun() {
     if (pid_ > 0 && !Status(false)) {
