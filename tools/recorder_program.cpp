@@ -13,6 +13,7 @@
 
 #include "app/card.h"
 #include "app/errors.h"
+#include "app/run_summary.h"
 #include "app/sampler.h"
 #include "app/textconv.h"
 #include "app/ui/error_box.h"
@@ -167,7 +168,8 @@ int Record(const RecordOptions& options) {
   if (meter) meter->Clear();
   if (end.error) return ReportRunFailure(end.error, options.output);
   if (!options.quiet) {
-    Say(SummaryLine(end.timing) + (end.triggerNeverCame ? TriggerNeverCameNote(triggerLevel) : ""));
+    Say(kProgram + app::RunSummaryLine(end.timing) +
+        (end.triggerNeverCame ? TriggerNeverCameNote(triggerLevel) : ""));
   }
   if (png) {
     if (const std::string why = png->Save(*options.png, options.width, options.height);

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "app/textconv.h"
-#include "platform/clock.h"
 
 namespace kolva::tools {
 namespace {
@@ -19,14 +18,6 @@ std::string Clock(std::uint64_t ms) {
 }
 
 }  // namespace
-
-std::string SummaryLine(const app::RunTiming& f) {
-  const long double ms = static_cast<long double>(f.worstLatenessTicks) * 1000.0L /
-                         static_cast<long double>(platform::Clock::kCounterTicksPerSecond);
-  return std::to_string(f.taken) + " readings taken, " + std::to_string(f.due) + " due, " +
-         std::to_string(f.late) + " late by more than one period, worst lateness " +
-         app::FormatText("%.3f", ms) + " ms";
-}
 
 std::string ProgressLine(std::uint64_t readings, std::uint64_t elapsedMs, long double lengthMs,
                          int barWidth) {

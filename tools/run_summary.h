@@ -8,10 +8,6 @@
 
 namespace kolva::tools {
 
-// The one closing line: "N readings taken, N due, N late by more than one
-// period, worst lateness X ms".
-std::string SummaryLine(const app::RunTiming& timing);
-
 // The progress line for a terminal: a bar of `barWidth` cells filled by the
 // elapsed share of the length, the readings, elapsed and remaining time
 // (m:ss, or h:mm:ss from an hour). A length of 0 shows a full bar.

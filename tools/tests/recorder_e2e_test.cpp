@@ -108,9 +108,9 @@ TEST_P(RecorderSignalTest, StopsAsTheSKeyWithEveryLineInTheFile) {
       << "no data lines on disk within " << kChildLimit.count() << " s before the signal";
   ASSERT_EQ(WaitExit(pid), 0);
   const std::string err = ReadAll(folder / "stderr.txt");
-  EXPECT_TRUE(
-      std::regex_search(err, std::regex("(^|\n)\\d+ readings taken, \\d+ due, \\d+ late by more "
-                                        "than one period, worst lateness [0-9.]+ ms\n$")))
+  EXPECT_TRUE(std::regex_search(
+      err, std::regex("(^|\n)kolva-record: \\d+ readings taken, \\d+ due, \\d+ late by more "
+                      "than one period, worst lateness [0-9.]+ ms\n$")))
       << err;
   const std::string text = ReadAll(folder / "out.txt");
   app::RunSettings settings = KonfigSettings();

@@ -70,7 +70,8 @@ void ReadUntil(int fd, std::string& text, const std::function<bool()>& enough) {
 }
 
 const std::regex kSummary(
-    "(\\d+) readings taken, \\d+ due, \\d+ late by more than one period, worst lateness "
+    "kolva-record: (\\d+) readings taken, \\d+ due, \\d+ late by more than one period, worst "
+    "lateness "
     "[0-9.]+ ms(; .*)?");
 
 // A long run already sampling into out.txt.
@@ -294,9 +295,10 @@ TEST(RecorderTriggerTest, TerminalShowsTheWaitAndTheSummarySaysTheTriggerNeverCa
   ReadUntil(master, screen, [] { return false; });
   ::close(master);
   EXPECT_EQ(WaitExit(pid), 0);
-  EXPECT_TRUE(screen.ends_with(
-      "0 readings taken, 0 due, 0 late by more than one period, worst lateness 0.000 ms; the "
-      "trigger never came (waited for level 1)\r\n"))
+  EXPECT_TRUE(
+      screen.ends_with("kolva-record: 0 readings taken, 0 due, 0 late by more than one period, "
+                       "worst lateness 0.000 ms; the "
+                       "trigger never came (waited for level 1)\r\n"))
       << screen;
 }
 
