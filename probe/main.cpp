@@ -12,6 +12,7 @@
 #include "platform/hardware_ports.h"
 #include "platform/port_bus.h"
 #include "platform/sim_card_options.h"
+#include "platform/standard_descriptors.h"
 #include "probe/bar_file.h"
 #include "probe/card_search.h"
 
@@ -31,6 +32,9 @@ int Write(std::uint16_t base) {
 }  // namespace
 
 int main() {
+  // bar.txt's temporary file must never take the number of a closed
+  // standard descriptor, where a message would be written into it.
+  kolva::platform::OpenClosedStandardDescriptors();
   const char* variable = std::getenv(kolva::platform::kCardVariable);
   const std::string_view setting = variable != nullptr ? variable : "";
   if (kolva::platform::SelectsSimulatedCard(setting)) {

@@ -25,11 +25,15 @@
 #include "platform/locale_settings.h"
 #include "platform/port_bus.h"
 #include "platform/scan_code_latch.h"
+#include "platform/standard_descriptors.h"
 #include "platform/x11_keyboard_port.h"
 #include "wykres/form2.h"
 
 int main(int argc, char* argv[]) {
   using namespace kolva;
+  // A closed standard descriptor would be taken by the next file opened (a
+  // results file, or the toolkit's own) and written as output or error.
+  platform::OpenClosedStandardDescriptors();
   // A results file whose reader went away fails its write with an I/O error
   // that ends the run keeping every line, instead of killing the program.
   ::signal(SIGPIPE, SIG_IGN);
