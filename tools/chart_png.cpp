@@ -75,4 +75,8 @@ std::string ChartPng::Save(const std::string& path, int width, int height) {
       .toStdString();
 }
 
+bool ChartPng::Full() const {
+  return parts_->form.ChartFull();
+}
+
 }  // namespace kolva::tools

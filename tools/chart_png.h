@@ -31,6 +31,9 @@ class ChartPng {
   // not at all (wykres::SavePictureFile); "" once written, else the system's
   // reason.
   std::string Save(const std::string& path, int width, int height);
+  // True once the chart's temporary files filled their disk: the picture
+  // then holds only the readings up to that point.
+  bool Full() const;
 
  private:
   struct Parts;

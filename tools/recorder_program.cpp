@@ -54,6 +54,16 @@ std::string MissingFileHint(const std::string& file) {
          "or write them here with the printf lines of the README's \"Recording from the shell\"";
 }
 
+// A chart that stopped taking points has the readings before that point.
+void SayIfChartFull(const ChartPng& png, const char* rest) {
+  if (png.Full()) {
+    Say(kProgram +
+        std::string("the chart's temporary files filled their disk: the picture holds "
+                    "only the readings up to that point") +
+        rest);
+  }
+}
+
 void SayPictureFailure(const std::string& file, const std::string& why) {
   SayFailure(file, "The picture could not be written (" + why + ")");
 }
@@ -105,6 +115,7 @@ int DrawResultsFile(const RecordOptions& options) {
     SayPictureFailure(*options.png, why);
     return kExitFailure;
   }
+  SayIfChartFull(png, "");
   if (!failure.empty()) {
     SayFailure("", failure);
     return kExitFailure;
@@ -177,6 +188,7 @@ int Record(const RecordOptions& options) {
       SayPictureFailure(*options.png, why);
       return kExitFailure;
     }
+    SayIfChartFull(*png, "; the results file is complete");
   }
   return kExitDone;
 }

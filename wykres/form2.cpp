@@ -55,8 +55,10 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
 
   // A run clears its series at its start: the window goes back to the run.
   series1_->OnClearValues = [this](TChartSeries&) {
+    DropChartFull();
     if (!clearingForFile_) ShowRun();
   };
+  series1_->OnStorageFull = series2_->OnStorageFull = [this](TChartSeries&) { ShowChartFull(); };
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 1000);
   progress_->setTextVisible(true);
@@ -100,6 +102,26 @@ void TForm2::LoadChart1() {
   LoadSeries(*series1_, clRed);
   LoadSeries(*series2_, clGreen);
   chart.EndLoading();
+}
+
+void TForm2::ShowChartFull() {
+  if (!chartFullShown_) {
+    chartFullShown_ = true;
+    setWindowTitle(windowTitle() + kChartFullText);
+  }
+  // Once neither series takes points, the rest of a file is not read.
+  if (series1_->StorageFull() && series2_->StorageFull() && loader_->Busy()) {
+    loader_->Cancel();
+    EndLoad({});
+  }
+}
+
+void TForm2::DropChartFull() {
+  if (!chartFullShown_) return;
+  chartFullShown_ = false;
+  QString caption = windowTitle();
+  if (caption.endsWith(kChartFullText)) caption.chop(QString(kChartFullText).size());
+  setWindowTitle(caption);
 }
 
 void TForm2::LoadSeries(TLineSeries& series, TColor color) {

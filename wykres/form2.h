@@ -86,6 +86,12 @@ class TForm2 : public QWidget {
   const QString& ShownFile() const { return shownFile_; }
   bool Loading() const;
   QProgressBar& LoadProgress() { return *progress_; }
+  // Appended to the caption, once, when a series' temporary file finds no
+  // more room on its disk: the chart then stops taking points (a file's
+  // load ends there) until the series are cleared by the next run or file.
+  static constexpr const char* kChartFullText =
+      " - chart full: the disk of its temporary files is full; the results file is complete";
+  bool ChartFull() const { return chartFullShown_; }
 
   // The run's results file, whose name Ctrl+S offers with ".png".
   void SetResultsFileName(const QString& name) { resultsFileName_ = name; }
@@ -116,6 +122,8 @@ class TForm2 : public QWidget {
   void PlaceProgress();
   void PaintWhileLoading(bool loading);
   void RefuseWhileFedByRun() const;
+  void ShowChartFull();
+  void DropChartFull();
 
   chart::qt::ChartWidget* chart1_ = nullptr;
   std::unique_ptr<chart::TLineSeries> series1_;
@@ -127,6 +135,7 @@ class TForm2 : public QWidget {
   QString resultsFileName_ = "results.txt";
   bool clearingForFile_ = false;
   bool fedByRun_ = false;
+  bool chartFullShown_ = false;
 };
 
 }  // namespace kolva::wykres
