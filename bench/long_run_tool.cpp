@@ -4,11 +4,13 @@
 // of one-second windows at its start, middle and end, with the columns'
 // pages warm and dropped; beside it dd writes to the same folder.
 //
-//   long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap]
+//   long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] [--paints N]
 //
 // --readings: readings of the run (default a day at 10 kHz, 864000000);
 // --dd-bytes: bytes dd writes (default the columns' bytes, at most 16 GiB;
-// 0 skips dd); --heap keeps every column on the heap (as before files).
+// 0 skips dd); --heap keeps every column on the heap (as before files);
+// --paints: warm paints whose median is given (default 21; more for a
+// profiler).
 #include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -85,6 +87,7 @@ double DdRate(const std::string& folder, long long bytes) {
 struct Painter {
   TForm2& form;
   QImage target{TForm2::kClientWidth, TForm2::kClientHeight, QImage::Format_RGB32};
+  int paints = 21;
   double seriesSeconds = 0.0;
   Clock::time_point seriesStart;
 
@@ -110,7 +113,7 @@ struct Painter {
       s->YValues().DropPages();
     }
   }
-  // Warm: the median of 21 paints after one; cold: one paint after the
+  // Warm: the median of `paints` paints after one; cold: one paint after the
   // pages were dropped.
   void Report(const std::string& what, bool cold) {
     if (cold) {
@@ -122,7 +125,7 @@ struct Painter {
     }
     Paint();
     std::vector<double> all, series;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < paints; ++i) {
       const auto [a, s] = Paint();
       all.push_back(a);
       series.push_back(s);
@@ -139,6 +142,7 @@ int main(int argc, char** argv) {
   double rate = 10'000.0;
   long long ddBytes = -1;
   bool heap = false;
+  int paints = 21;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--readings" && i + 1 < argc) {
@@ -147,10 +151,13 @@ int main(int argc, char** argv) {
       rate = std::stod(argv[++i]);
     } else if (arg == "--dd-bytes" && i + 1 < argc) {
       ddBytes = std::stoll(argv[++i]);
+    } else if (arg == "--paints" && i + 1 < argc) {
+      paints = std::max(1, std::stoi(argv[++i]));
     } else if (arg == "--heap") {
       heap = true;
     } else {
-      std::cerr << "usage: long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap]\n";
+      std::cerr << "usage: long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] "
+                   "[--paints N]\n";
       return 2;
     }
   }
@@ -238,6 +245,7 @@ int main(int argc, char** argv) {
             << " bytes a reading\n";
 
   Painter painter(form);
+  painter.paints = paints;
   painter.Report("full view", !heap);
   auto& axis = form.Chart1().BottomAxis();
   const double end = static_cast<double>(taken - 1) * period;
