@@ -138,6 +138,9 @@ void SpillFile::Write(const void* data, std::size_t bytes, std::size_t offset) n
 void SpillFile::DropPages() noexcept {
   if (base_ == nullptr || mapped_ == 0) return;
   msync(base_, mapped_, MS_SYNC);
+  // Pages given by write calls are dirty in the page cache without being
+  // dirty in the mapping; written to disk, they can be dropped too.
+  fdatasync(fd_);
   madvise(base_, mapped_, MADV_DONTNEED);
   posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
 }
