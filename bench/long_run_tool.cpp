@@ -5,12 +5,14 @@
 // pages warm and dropped; beside it dd writes to the same folder.
 //
 //   long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] [--paints N]
+//                 [--stage-bytes N]
 //
 // --readings: readings of the run (default a day at 10 kHz, 864000000);
 // --dd-bytes: bytes dd writes (default the columns' bytes, at most 16 GiB;
 // 0 skips dd); --heap keeps every column on the heap (as before files);
 // --paints: warm paints whose median is given (default 21; more for a
-// profiler).
+// profiler); --stage-bytes: each column's staging area (0 writes through
+// the mapping).
 #include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -143,6 +145,7 @@ int main(int argc, char** argv) {
   long long ddBytes = -1;
   bool heap = false;
   int paints = 21;
+  kolva::chart::SpillSettings spill = kolva::chart::GetSpillSettings();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--readings" && i + 1 < argc) {
@@ -153,16 +156,18 @@ int main(int argc, char** argv) {
       ddBytes = std::stoll(argv[++i]);
     } else if (arg == "--paints" && i + 1 < argc) {
       paints = std::max(1, std::stoi(argv[++i]));
+    } else if (arg == "--stage-bytes" && i + 1 < argc) {
+      spill.stageBytes = static_cast<std::size_t>(std::stoll(argv[++i]));
     } else if (arg == "--heap") {
       heap = true;
     } else {
       std::cerr << "usage: long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] "
-                   "[--paints N]\n";
+                   "[--paints N] [--stage-bytes N]\n";
       return 2;
     }
   }
-  if (heap)
-    kolva::chart::SetSpillSettings({std::numeric_limits<std::size_t>::max(), std::size_t{8} << 20});
+  if (heap) spill.threshold = std::numeric_limits<std::size_t>::max();
+  kolva::chart::SetSpillSettings(spill);
   const std::vector<std::string> folders = kolva::chart::SpillFolders();
   const std::string folder = folders.empty() ? std::string() : folders.front();
   const long long columnBytes = readings * 32;
