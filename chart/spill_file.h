@@ -19,8 +19,10 @@ struct SpillSettings {
   // Bytes of a column's newest blocks kept on the heap and written to the
   // file with one write when they are full (0: values are written through
   // the mapping). Writing that way spares the kernel a page fault for
-  // every fresh page of the file.
-  std::size_t stageBytes = std::size_t{4} << 20;
+  // every fresh page of the file; an area that stays in the processor's
+  // cache while the kernel copies it appends fastest (256 KiB measured
+  // well ahead of 64 KiB, 1 MiB and 4 MiB).
+  std::size_t stageBytes = std::size_t{256} << 10;
 };
 
 // The settings every column reads when it grows (tests lower them).
