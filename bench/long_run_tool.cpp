@@ -4,11 +4,15 @@
 // of one-second windows at its start, middle and end, with the columns'
 // pages warm and dropped; beside it dd writes to the same folder.
 //
-//   long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap]
+//   long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] [--paints N]
+//                 [--stage-bytes N]
 //
 // --readings: readings of the run (default a day at 10 kHz, 864000000);
 // --dd-bytes: bytes dd writes (default the columns' bytes, at most 16 GiB;
-// 0 skips dd); --heap keeps every column on the heap (as before files).
+// 0 skips dd); --heap keeps every column on the heap (as before files);
+// --paints: warm paints whose median is given (default 21; more for a
+// profiler); --stage-bytes: each column's staging area (0 writes through
+// the mapping).
 #include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
@@ -85,6 +89,7 @@ double DdRate(const std::string& folder, long long bytes) {
 struct Painter {
   TForm2& form;
   QImage target{TForm2::kClientWidth, TForm2::kClientHeight, QImage::Format_RGB32};
+  int paints = 21;
   double seriesSeconds = 0.0;
   Clock::time_point seriesStart;
 
@@ -110,7 +115,7 @@ struct Painter {
       s->YValues().DropPages();
     }
   }
-  // Warm: the median of 21 paints after one; cold: one paint after the
+  // Warm: the median of `paints` paints after one; cold: one paint after the
   // pages were dropped.
   void Report(const std::string& what, bool cold) {
     if (cold) {
@@ -122,7 +127,7 @@ struct Painter {
     }
     Paint();
     std::vector<double> all, series;
-    for (int i = 0; i < 21; ++i) {
+    for (int i = 0; i < paints; ++i) {
       const auto [a, s] = Paint();
       all.push_back(a);
       series.push_back(s);
@@ -139,6 +144,8 @@ int main(int argc, char** argv) {
   double rate = 10'000.0;
   long long ddBytes = -1;
   bool heap = false;
+  int paints = 21;
+  kolva::chart::SpillSettings spill = kolva::chart::GetSpillSettings();
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--readings" && i + 1 < argc) {
@@ -147,15 +154,20 @@ int main(int argc, char** argv) {
       rate = std::stod(argv[++i]);
     } else if (arg == "--dd-bytes" && i + 1 < argc) {
       ddBytes = std::stoll(argv[++i]);
+    } else if (arg == "--paints" && i + 1 < argc) {
+      paints = std::max(1, std::stoi(argv[++i]));
+    } else if (arg == "--stage-bytes" && i + 1 < argc) {
+      spill.stageBytes = static_cast<std::size_t>(std::stoll(argv[++i]));
     } else if (arg == "--heap") {
       heap = true;
     } else {
-      std::cerr << "usage: long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap]\n";
+      std::cerr << "usage: long_run_tool [--readings N] [--rate HZ] [--dd-bytes N] [--heap] "
+                   "[--paints N] [--stage-bytes N]\n";
       return 2;
     }
   }
-  if (heap)
-    kolva::chart::SetSpillSettings({std::numeric_limits<std::size_t>::max(), std::size_t{8} << 20});
+  if (heap) spill.threshold = std::numeric_limits<std::size_t>::max();
+  kolva::chart::SetSpillSettings(spill);
   const std::vector<std::string> folders = kolva::chart::SpillFolders();
   const std::string folder = folders.empty() ? std::string() : folders.front();
   const long long columnBytes = readings * 32;
@@ -238,6 +250,7 @@ int main(int argc, char** argv) {
             << " bytes a reading\n";
 
   Painter painter(form);
+  painter.paints = paints;
   painter.Report("full view", !heap);
   auto& axis = form.Chart1().BottomAxis();
   const double end = static_cast<double>(taken - 1) * period;

@@ -90,7 +90,8 @@ class TChartValueList {
   // True when the values live in a file rather than on the heap.
   bool Spilled() const { return values_.Spilled(); }
   // Lets the kernel drop a file-backed list's pages from RAM, so the next
-  // reads come from the disk (a cold start, as after a long run).
+  // reads come from the disk (a cold start, as after a long run); only the
+  // newest values, staged on the heap, stay.
   void DropPages() { values_.DropPages(); }
 
   // The value AddPoint stages before storing it.

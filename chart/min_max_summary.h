@@ -232,13 +232,35 @@ class MinMaxSummary {
       QueryLevel(values, begin, end, level - 1, result);
       return;
     }
-    QueryLevel(values, begin, innerBegin << shift, level - 1, result);
     const PodArray<MinMax>& entries = levels_[static_cast<std::size_t>(level)];
+    // A piece at either end is read only when the entry holding it could
+    // widen the result: an entry strictly inside what the result holds
+    // anyway (the inner entries included) has no value that becomes the
+    // minimum or the maximum, nor one equal to them, so reading its piece
+    // would change no bit of the answer. The entry before the inner ones
+    // is complete; the one after them is used when complete (level 0's
+    // entries always hold every value appended).
+    if (begin < innerBegin << shift) {
+      MinMax bound = result;
+      for (std::size_t e = innerBegin; e < innerEnd; ++e) {
+        bound.min = std::min(bound.min, entries[e].min);
+        bound.max = std::max(bound.max, entries[e].max);
+      }
+      if (!StrictlyInside(entries[innerBegin - 1], bound))
+        QueryLevel(values, begin, innerBegin << shift, level - 1, result);
+    }
     for (std::size_t e = innerBegin; e < innerEnd; ++e) {
       if (entries[e].min < result.min) result.min = entries[e].min;
       if (entries[e].max > result.max) result.max = entries[e].max;
     }
-    QueryLevel(values, innerEnd << shift, end, level - 1, result);
+    if (innerEnd << shift < end) {
+      const bool complete = level == 0 || (innerEnd + 1) << shift <= values.size();
+      if (!complete || !StrictlyInside(entries[innerEnd], result))
+        QueryLevel(values, innerEnd << shift, end, level - 1, result);
+    }
+  }
+  static bool StrictlyInside(const MinMax& m, const MinMax& bound) {
+    return m.min > bound.min && m.max < bound.max;
   }
 
   // LastOutside restricted to entries of `level` and below.

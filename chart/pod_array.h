@@ -24,7 +24,11 @@ namespace kolva::chart {
 // SpillSettings::threshold values: its values are copied there once, and
 // from then on its blocks are consecutive pieces of the file's mapping,
 // reached through the same table, so every operation reads and writes
-// them as before. Should the file find no room (a full disk, a failed
+// them as before. The newest blocks of a spilled array lie in a staging
+// area on the heap (SpillSettings::stageBytes) that is written to the file
+// with one call when full, and their table entries are then turned to the
+// mapping: appending never faults in a fresh page of the file, and every
+// value is still reached through the table. Should the file find no room (a full disk, a failed
 // mapping), growing fails and the array is Full() until Release().
 template <typename T>
 class PodArray {
@@ -47,7 +51,8 @@ class PodArray {
   // Bytes held: the blocks and the table that reaches them (blocks in a
   // file are not on the heap and not counted).
   std::size_t StorageBytes() const {
-    return (file_ ? 0 : capacity_ * sizeof(T)) + tableCapacity_ * sizeof(T*);
+    return (file_ ? stageBlocks_ * kBlockBytes : capacity_ * sizeof(T)) +
+           tableCapacity_ * sizeof(T*);
   }
 
   // Lets the array move into a file once it is long (see above).
@@ -55,6 +60,7 @@ class PodArray {
   bool Spilled() const { return file_ != nullptr; }
   bool Full() const { return full_; }
   // Lets the kernel drop the file's pages from RAM (see SpillFile).
+  // Values in the staging area stay on the heap.
   void DropPages() {
     if (file_) file_->DropPages();
   }
@@ -120,6 +126,9 @@ class PodArray {
   void Release() {
     if (file_) {
       file_.reset();
+      std::free(stage_);
+      stage_ = nullptr;
+      stageBlocks_ = stageUsed_ = 0;
     } else {
       for (std::size_t b = 0; b < blockCount_; ++b) std::free(blocks_[b]);
     }
@@ -176,26 +185,56 @@ class PodArray {
     for (std::size_t b = 0; b < blockCount_; ++b) {
       const std::size_t stored =
           b * kBlockSize < size_ ? std::min(kBlockSize, size_ - b * kBlockSize) : 0;
-      std::memcpy(base + b * kBlockSize, blocks_[b], stored * sizeof(T));
+      file->Write(blocks_[b], stored * sizeof(T), b * kBlockBytes);
       std::free(blocks_[b]);
+      blocks_[b] = base + b * kBlockSize;
     }
-    for (std::size_t b = 0; b < blocks; ++b) blocks_[b] = base + b * kBlockSize;
-    blockCount_ = blocks;
-    capacity_ = blocks * kBlockSize;
     file_ = std::move(file);
+    // The block past the heap's is the first one staged (with no heap for
+    // a staging area, blocks are written through the mapping).
+    stageBlocks_ = GetSpillSettings().stageBytes / kBlockBytes;
+    if (stageBlocks_ > 0) {
+      stage_ = static_cast<T*>(std::malloc(stageBlocks_ * kBlockBytes));
+      if (stage_ == nullptr) stageBlocks_ = 0;
+    }
+    stageUsed_ = 0;
+    // A first block smaller than kBlockSize becomes a whole block of the
+    // file; otherwise one block is added.
+    capacity_ = blockCount_ * kBlockSize;
+    if (blockCount_ < blocks) PlaceFileBlock();
     return true;
   }
-  bool AddFileBlock() {
+  // Writes the staging area's blocks (the last stageUsed_ ones) to their
+  // place in the file and turns their table entries to the mapping.
+  void FlushStage() {
+    const std::size_t first = blockCount_ - stageUsed_;
+    file_->Write(stage_, stageUsed_ * kBlockBytes, first * kBlockBytes);
+    T* base = reinterpret_cast<T*>(file_->Base());
+    for (std::size_t b = first; b < blockCount_; ++b) blocks_[b] = base + b * kBlockSize;
+    stageUsed_ = 0;
+  }
+  // Adds the next block of the file (its room already mapped): in the
+  // staging area while there is one, after writing it out when full.
+  void PlaceFileBlock() {
     if (blockCount_ == tableCapacity_) GrowTable();
+    if (stageBlocks_ == 0) {
+      blocks_[blockCount_] = reinterpret_cast<T*>(file_->Base()) + blockCount_ * kBlockSize;
+    } else {
+      if (stageUsed_ == stageBlocks_) FlushStage();
+      blocks_[blockCount_] = stage_ + stageUsed_ * kBlockSize;
+      ++stageUsed_;
+    }
+    ++blockCount_;
+    capacity_ += kBlockSize;
+  }
+  bool AddFileBlock() {
     const std::size_t end = (blockCount_ + 1) * kBlockBytes;
     if (end > file_->MappedBytes() &&
         !file_->Extend(end - file_->MappedBytes(), GetSpillSettings().chunkBytes)) {
       full_ = true;
       return false;
     }
-    blocks_[blockCount_] = reinterpret_cast<T*>(file_->Base()) + blockCount_ * kBlockSize;
-    ++blockCount_;
-    capacity_ += kBlockSize;
+    PlaceFileBlock();
     return true;
   }
   void GrowFirstBlock() {
@@ -262,6 +301,9 @@ class PodArray {
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
   std::unique_ptr<SpillFile> file_;
+  T* stage_ = nullptr;           // the staging area of a spilled array, or null
+  std::size_t stageBlocks_ = 0;  // blocks the staging area holds
+  std::size_t stageUsed_ = 0;    // the last blocks of the table lying in it
   bool spillAllowed_ = false;
   bool heapOnly_ = false;  // no folder took a file: stay on the heap until Release
   bool full_ = false;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <mutex>
 
@@ -111,9 +112,35 @@ bool SpillFile::Extend(std::size_t bytes, std::size_t chunkBytes) noexcept {
   return true;
 }
 
+void SpillFile::Write(const void* data, std::size_t bytes, std::size_t offset) noexcept {
+  if (bytes == 0) return;
+  const char* from = static_cast<const char*>(data);
+  std::size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = pwrite(fd_, from + done, bytes - done, static_cast<off_t>(offset + done));
+    if (n > 0) {
+      done += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      // The blocks are reserved, so the mapping takes what the call did not.
+      std::memcpy(base_ + offset + done, from + done, bytes - done);
+      return;
+    }
+  }
+  // Written back early, the pages are clean by the time the next chunk
+  // is written, so the kernel can drop them instead of writing them back
+  // under pressure.
+  sync_file_range(fd_, static_cast<off_t>(offset), static_cast<off_t>(bytes),
+                  SYNC_FILE_RANGE_WRITE);
+}
+
 void SpillFile::DropPages() noexcept {
   if (base_ == nullptr || mapped_ == 0) return;
   msync(base_, mapped_, MS_SYNC);
+  // Pages given by write calls are dirty in the page cache without being
+  // dirty in the mapping; written to disk, they can be dropped too.
+  fdatasync(fd_);
   madvise(base_, mapped_, MADV_DONTNEED);
   posix_fadvise(fd_, 0, 0, POSIX_FADV_DONTNEED);
 }

@@ -16,6 +16,13 @@ struct SpillSettings {
   // Bytes of the file reserved on disk and mapped at a time (a whole
   // number of pages).
   std::size_t chunkBytes = std::size_t{8} << 20;
+  // Bytes of a column's newest blocks kept on the heap and written to the
+  // file with one write when they are full (0: values are written through
+  // the mapping). Writing that way spares the kernel a page fault for
+  // every fresh page of the file; an area that stays in the processor's
+  // cache while the kernel copies it appends fastest (256 KiB measured
+  // well ahead of 64 KiB, 1 MiB and 4 MiB).
+  std::size_t stageBytes = std::size_t{256} << 10;
 };
 
 // The settings every column reads when it grows (tests lower them).
@@ -48,6 +55,11 @@ class SpillFile {
   // Reserves and maps at least `bytes` more (in chunks); false, changing
   // nothing, when the disk is full or the mapping fails. Never throws.
   bool Extend(std::size_t bytes, std::size_t chunkBytes) noexcept;
+  // Writes bytes at an offset inside the mapped part of the file with
+  // write calls, then asks the kernel to start writing them to disk. Never
+  // fails: should a write call fail, the rest is copied through the
+  // mapping.
+  void Write(const void* data, std::size_t bytes, std::size_t offset) noexcept;
   // Writes the mapped pages to disk and lets the kernel drop them from
   // RAM: the next read of a value comes from the disk (a cold start).
   void DropPages() noexcept;

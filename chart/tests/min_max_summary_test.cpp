@@ -97,10 +97,25 @@ TEST(SummaryLevels, RangesAcrossEveryLevel) {
     list.AddOrdered(v);
     plain.push_back(v);
   }
-  for (auto [a, b] : {std::pair{0, 299999}, {17, 262200}, {1023, 16385}, {70000, 70063}}) {
+  const auto expectScan = [&](int a, int b) {
     const auto [lo, hi] = std::minmax_element(plain.begin() + a, plain.begin() + b + 1);
-    EXPECT_EQ(list.ReadMinMax(a, b).min, *lo);
-    EXPECT_EQ(list.ReadMinMax(a, b).max, *hi);
+    EXPECT_EQ(list.ReadMinMax(a, b).min, *lo) << a << ' ' << b;
+    EXPECT_EQ(list.ReadMinMax(a, b).max, *hi) << a << ' ' << b;
+  };
+  for (auto [a, b] : {std::pair{0, 299999}, {17, 262200}, {1023, 16385}, {70000, 70063}})
+    expectScan(a, b);
+  // Extremes at the ends of a range, where entries that do not widen the
+  // answer are not read: in the first and last values, and in the newest
+  // values, which only a level-0 entry holds until its 128 are complete.
+  plain[17] = 2e3;
+  list.ChangeValue(17, 2e3);
+  expectScan(17, 262200);
+  expectScan(16, 262200);
+  for (const double spike : {5e3, -5e3}) {
+    list.AddOrdered(spike);
+    plain.push_back(spike);
+    expectScan(17, static_cast<int>(plain.size()) - 1);
+    expectScan(20000, static_cast<int>(plain.size()) - 1);
   }
 }
 

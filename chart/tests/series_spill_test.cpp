@@ -114,11 +114,12 @@ class SeriesSpill : public SpillFolderFixture {
       return app::FloatPatternText(pattern, value);
     });
   }
-  // Runs f on the spilled panel with a low threshold and small chunks,
-  // then on the kept panel with columns that never leave the heap.
+  // Runs f on the spilled panel with a low threshold, small chunks and a
+  // staging area of a few blocks (or none), then on the kept panel with
+  // columns that never leave the heap.
   template <typename F>
   void Both(F&& f) {
-    SetSpillSettings(SpillSettings{300, 16384});
+    SetSpillSettings(SpillSettings{300, 16384, stageBytes});
     f(spilled);
     SetSpillSettings(SpillSettings{std::numeric_limits<std::size_t>::max(), 16384});
     f(kept);
@@ -135,6 +136,7 @@ class SeriesSpill : public SpillFolderFixture {
       for (int y = 20; y < 300; y += 31) ASSERT_EQ(spilled.a.Clicked(x, y), kept.a.Clicked(x, y));
   }
   Panel spilled, kept;
+  std::size_t stageBytes = 3 * 8192;
 };
 
 // Runs of readings, points out of order, deletions, changes, a changed
@@ -191,6 +193,8 @@ TEST_F(SeriesSpill, FileBackedColumnsAnswerAndDrawAsHeapColumns) {
       const double m = rng() % 2 ? 1.0 : -0.5;
       Both([&](Panel& p) { p.b.YValues().SetMultiplier(m); });
     } else if (kind == 17 && rng() % 3 == 0) {
+      // The columns spill again, with staging turned the other way.
+      stageBytes = stageBytes == 0 ? 3 * 8192 : 0;
       Both([&](Panel& p) {
         p.a.ClearPoints();
         p.b.ClearPoints();
@@ -218,7 +222,7 @@ TEST_F(SeriesSpill, FileBackedColumnsAnswerAndDrawAsHeapColumns) {
 TEST_F(SpillFolderFixture, VisibleRangeOfAnswersAsAScan) {
   std::mt19937 rng(7);
   for (const std::size_t threshold : {std::size_t{300}, std::numeric_limits<std::size_t>::max()}) {
-    SetSpillSettings(SpillSettings{threshold, 16384});
+    SetSpillSettings(SpillSettings{threshold, 16384, 2 * 8192});
     TChartSeries series("S");
     double x = 0.0;
     for (int i = 0; i < 9000; ++i) series.AddPoint(x += (rng() % 4 == 0 ? 0.0 : 0.5), 0.0);
