@@ -78,6 +78,8 @@ SpillFile::SpillFile(const std::string& folder, std::size_t maxBytes) {
     reserved_ = 0;
     return;
   }
+  // Nor the range held for them (see Extend).
+  munlock(range, reserved_);
   base_ = static_cast<char*>(range);
 }
 
@@ -108,6 +110,12 @@ bool SpillFile::Extend(std::size_t bytes, std::size_t chunkBytes) noexcept {
          -1, 0);
     return false;
   }
+  // A real-time run locks the process's memory (mlockall with MCL_FUTURE),
+  // which would lock every chunk mapped from then on: the file's pages
+  // would count as memory the kernel may never reclaim, and a long run
+  // would end killed for want of memory. The columns' pages stay the
+  // kernel's to drop.
+  munlock(at, grow);
   mapped_ += grow;
   return true;
 }

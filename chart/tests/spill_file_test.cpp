@@ -6,12 +6,15 @@
 #include <sched.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "chart/chart_series.h"
@@ -142,6 +145,41 @@ TEST_F(SpillFolders, AKilledProcessLeavesNoFile) {
   EXPECT_EQ(held, 4);  // X and Y of two series
   EXPECT_TRUE(emptyWhileHeld);
   EXPECT_TRUE(Empty(folder));
+}
+
+// Kilobytes of the process's memory that is locked.
+long LockedKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  long kib = 0;
+  while (status >> key) {
+    if (key == "VmLck:" && status >> kib) return kib;
+  }
+  return -1;
+}
+
+// A real-time run locks its memory, now and to come; the columns' file
+// pages must stay unlocked, or they count as memory the kernel may never
+// reclaim.
+TEST_F(SpillFolders, FilePagesStayUnlockedInALockedProcess) {
+  ASSERT_FALSE(folder.empty());
+  constexpr std::size_t kBytes = std::size_t{64} << 20;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (mlockall(MCL_CURRENT | MCL_FUTURE) != 0) _exit(2);
+    const long before = LockedKiB();
+    SpillFile file(folder, std::size_t{1} << 30);
+    if (!file.Valid() || !file.Extend(kBytes, std::size_t{8} << 20)) _exit(3);
+    std::memset(file.Base(), 1, kBytes);
+    _exit(LockedKiB() - before < 8 * 1024 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "memory cannot be locked here";
+  EXPECT_NE(WEXITSTATUS(status), 3) << "no file could be mapped";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "the mapped file pages were locked";
 }
 
 // A small ext4 disk, loop-mounted, that the run's columns fill.
