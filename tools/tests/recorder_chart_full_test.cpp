@@ -7,6 +7,8 @@
 #include <sched.h>
 #include <sys/mount.h>
 
+#include <regex>
+
 #include "tools/tests/recorder_child.h"
 
 namespace kolva::tools::testing {
@@ -62,7 +64,11 @@ TEST_F(RecorderChartFullTest, TheRunEndsWithItsWholeFileAndTheChartSaysWhereItSt
             std::string::npos)
       << run.err;
   EXPECT_TRUE(fs::file_size(folder / "run.png") > 0);
-  const std::size_t taken = std::stoul(run.err);  // "N readings taken, ..."
+  std::smatch summary;
+  ASSERT_TRUE(
+      std::regex_search(run.err, summary, std::regex("kolva-record: (\\d+) readings taken")))
+      << run.err;
+  const std::size_t taken = std::stoul(summary[1].str());
   ASSERT_GT(taken, 1u << 20) << run.err;
   const auto lines = CrLfLines(ReadAll(folder / "results.txt"));
   ASSERT_TRUE(lines.has_value()) << "the results file ends inside a line";
