@@ -15,33 +15,19 @@ using namespace kolva::xsession;
 
 const std::string kFolder = "pomiary_\xC5\xBC\xC3\xB3\xC5\x82w";  // pomiary_żółw
 
-class EndToEndFileNames : public ::testing::Test {
+class EndToEndFileNames : public KolvaXTest {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(KolvaRun::Program().empty());
-    ASSERT_TRUE(fs::exists(KolvaRun::Program()));
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
-    ASSERT_FALSE(display_.Name().empty()) << "Xvfb did not start";
-  }
-
   // xdotool types a letter the keyboard map lacks by binding it to a spare
   // key for a moment; a slow pace lets the program read the map in time.
   void Type(const std::string& text) { Xdotool(display_.Name(), {"type", "--delay", "150", text}); }
-  void ClickAt(const std::string& window, int x, int y) {
-    Xdotool(display_.Name(),
-            {"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
-    Xdotool(display_.Name(), {"click", "1"});
-  }
   // Starts a run (Button3) and waits for `file` to be written whole.
   void RecordInto(const std::string& window, const fs::path& file) {
-    ClickAt(window, 148, 396);
+    ClickStart(window);
     ASSERT_TRUE(WaitFor([&] { return fs::exists(file); }, seconds(20)))
         << "no results file " << file;
     ASSERT_TRUE(WaitUntilStill(file, seconds(2), seconds(30)));
     EXPECT_EQ(ReadFile(file).rfind("Date of the measurement - ", 0), 0u);
   }
-
-  PrivateDisplay display_;
 };
 
 TEST_F(EndToEndFileNames, TypedAndChosenNamesInAPolishFolder) {

@@ -86,28 +86,12 @@ class RunProgram : public KolvaRun {
                  "sim,in1=sine:2V:3Hz,in2=triangle:1V:1Hz", {"LC_ALL=C", "LANG=C"}) {}
 };
 
-class EndToEndRun : public ::testing::Test {
+class EndToEndRun : public KolvaXTest {
  protected:
-  void SetUp() override {
-    const char* build = std::getenv("KOLVA_BUILD_DIR");
-    ASSERT_NE(build, nullptr);
-    ASSERT_TRUE(fs::exists(std::string(build) + "/app/ui/kolva"));
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
-    ASSERT_FALSE(display_.Name().empty()) << "Xvfb did not start";
-  }
-
   // The main window once start-up has found the card and set its caption.
   std::string MainWindow(const KolvaRun& program) {
     return FindWindow(display_.Name(), "Card found", program);
   }
-
-  // A click in the middle of Button3 (0, 376, 297 x 41 in the window).
-  void ClickStart(const std::string& window) {
-    Xdotool(display_.Name(), {"mousemove", "--window", window, "148", "396"});
-    Xdotool(display_.Name(), {"click", "1"});
-  }
-
-  PrivateDisplay display_;
 };
 
 TEST_F(EndToEndRun, StartClickRecordsAChartedRunIntoTheResultsFile) {

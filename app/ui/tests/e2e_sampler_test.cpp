@@ -75,24 +75,13 @@ std::string Konfig(const std::string& interval, const std::string& length, bool 
          (chart ? "true" : "false") + "\r\n";
 }
 
-class EndToEndSampler : public ::testing::Test {
+class EndToEndSampler : public KolvaXTest {
  protected:
-  void SetUp() override {
-    const char* build = std::getenv("KOLVA_BUILD_DIR");
-    ASSERT_NE(build, nullptr);
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
-    ASSERT_FALSE(display_.Name().empty()) << "Xvfb did not start";
-  }
-  void ClickStart(const std::string& window) {
-    Xdotool(display_.Name(), {"mousemove", "--window", window, "148", "396"});
-    Xdotool(display_.Name(), {"click", "1"});
-  }
   int Lines(const KolvaRun& program) {
     int count = 0;
     for (char c : ReadFile(program.Results())) count += c == '\n';
     return count;
   }
-  PrivateDisplay display_;
 };
 
 TEST_F(EndToEndSampler, ClickDuringAnUnchartedRunIsIgnoredAndTheWindowRepaints) {

@@ -20,20 +20,8 @@ const std::string kKonfig = "0\r\n0\r\n0.01\r\n1\r\ntrue\r\ntrue\r\nfalse\r\nfal
 // The same after a click on "IF '0' acquistition starts".
 const std::string kSavedKonfig = "0\r\n0\r\n0.01\r\n1\r\ntrue\r\nfalse\r\nfalse\r\nfalse\r\n";
 
-class EndToEndSignalClose : public ::testing::Test {
+class EndToEndSignalClose : public KolvaXTest {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(KolvaRun::Program().empty());
-    ASSERT_TRUE(fs::exists(KolvaRun::Program()));
-    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
-    ASSERT_FALSE(display_.Name().empty()) << "Xvfb did not start";
-  }
-
-  void ClickAt(const std::string& window, int x, int y) {
-    Xdotool(display_.Name(),
-            {"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
-    Xdotool(display_.Name(), {"click", "1"});
-  }
   // The file dialog of the FS button, or "" once it is gone.
   std::string Dialog() {
     const std::string found =
@@ -48,8 +36,6 @@ class EndToEndSignalClose : public ::testing::Test {
     }
     return *program.Status(false);
   }
-
-  PrivateDisplay display_;
 };
 
 std::size_t CountLines(const std::string& text) {

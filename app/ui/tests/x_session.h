@@ -5,6 +5,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -227,5 +228,27 @@ inline std::string FindWindow(const std::string& display, const std::string& nam
       seconds(30));
   return id.substr(0, id.find('\n'));
 }
+
+// A test of the built kolva under a private Xvfb driven by xdotool: fails
+// without the program, is skipped without Xvfb or xdotool.
+class KolvaXTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(KolvaRun::Program().empty()) << "KOLVA_BUILD_DIR is not set";
+    ASSERT_TRUE(fs::exists(KolvaRun::Program()));
+    if (!OnPath("Xvfb") || !OnPath("xdotool")) GTEST_SKIP() << "needs Xvfb and xdotool";
+    ASSERT_FALSE(display_.Name().empty()) << "Xvfb did not start";
+  }
+
+  void ClickAt(const std::string& window, int x, int y) {
+    Xdotool(display_.Name(),
+            {"mousemove", "--window", window, std::to_string(x), std::to_string(y)});
+    Xdotool(display_.Name(), {"click", "1"});
+  }
+  // A click in the middle of Button3 (0, 376, 297 x 41 in the window).
+  void ClickStart(const std::string& window) { ClickAt(window, 148, 396); }
+
+  PrivateDisplay display_;
+};
 
 }  // namespace kolva::xsession
