@@ -97,4 +97,18 @@ void Card::WaitForTrigger() {
   }
 }
 
+Corrections CorrectionsOf(const Card& card) {
+  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
+          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
+}
+
+void ApplyCorrections(const Corrections& corrections, Card& card) {
+  card.ZeroCorrection1 = corrections.ZeroCorrection1;
+  card.ZeroCorrection2 = corrections.ZeroCorrection2;
+  card.Gain2Low = corrections.Gain2Low;
+  card.Gain2High = corrections.Gain2High;
+  card.ScaleLow = corrections.ScaleLow;
+  card.ScaleHigh = corrections.ScaleHigh;
+}
+
 }  // namespace kolva::app

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/control_state.h"
+#include "app/settings_files.h"
 #include "platform/clock.h"
 #include "platform/keyboard_port.h"
 #include "platform/port_bus.h"
@@ -71,5 +72,9 @@ class Card {
   platform::KeyboardPort& keyboard_;
   const ControlState& controls_;
 };
+
+// The card's six calibration values, out of it and into it.
+Corrections CorrectionsOf(const Card& card);
+void ApplyCorrections(const Corrections& corrections, Card& card);
 
 }  // namespace kolva::app

@@ -8,7 +8,6 @@
 #include <thread>
 #include <utility>
 
-#include "app/startup.h"
 #include "platform/realtime.h"
 
 namespace kolva::app {

@@ -6,7 +6,6 @@
 
 #include "platform/locale_settings.h"
 
-#include "app/card.h"
 #include "app/checked_math.h"
 #include "app/text_file.h"
 #include "app/textconv.h"
@@ -118,8 +117,7 @@ std::uint16_t ReadBarFile(const std::string& path) {
 }
 
 void ReadKonfigFile(const std::string& path, KonfigControls& controls,
-                    const std::function<void(std::uint32_t)>& writeRangeWord,
-                    const SettingsNote& note) {
+                    const std::function<void(bool high)>& selectRange, const SettingsNote& note) {
   SeparatorMend mend("konfig.txt", note);
   TextFile file;
   file.Assign(path);
@@ -130,7 +128,7 @@ void ReadKonfigFile(const std::string& path, KonfigControls& controls,
   controls.SetLengthText(FieldText(ReadSettingsLine(file), mend));
   const bool high = IsTrue(ReadSettingsLine(file));
   controls.SetHighRange(high);
-  writeRangeWord(high ? Card::kRangeHigh : Card::kRangeLow);
+  selectRange(high);
   controls.SetTriggerOnHigh(IsTrue(ReadSettingsLine(file)));
   controls.SetTriggerEnabled(IsTrue(ReadSettingsLine(file)));
   controls.SetChartResults(IsTrue(ReadSettingsLine(file)));

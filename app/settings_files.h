@@ -70,13 +70,14 @@ std::uint16_t ReadBarFile(const std::string& path);
 using SettingsNote = std::function<void(const std::string&)>;
 
 // konfig.txt: eight lines applied in turn to `controls`. Line 5 selects the
-// range and then writes its word through `writeRangeWord`.
+// range and then hands it to `selectRange` (true for the high range), which
+// writes the card's range word.
 // The numbers of konfig.txt and korekcje.txt (lines 3 and 4; lines 3 to 6)
 // are read in the locale's form: one that does not convert as it stands but
 // does with the locale's decimal separator in place of the other one ('.'
 // or ',') is taken so, set in that form, and noted once through `note`.
 void ReadKonfigFile(const std::string& path, KonfigControls& controls,
-                    const std::function<void(std::uint32_t)>& writeRangeWord,
+                    const std::function<void(bool high)>& selectRange,
                     const SettingsNote& note = {});
 
 // korekcje.txt: six lines into `corrections`, field by field.

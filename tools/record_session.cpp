@@ -47,7 +47,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   Reading("konfig.txt", [&] {
     app::ReadKonfigFile(
         folder + "konfig.txt", panel,
-        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
+        [&card](bool high) { card.WritePort32(card.BaseAddress, RangeWord(high)); }, note);
   });
   app::Corrections corrections;
   Reading("korekcje.txt",

@@ -8,6 +8,7 @@
 
 #include "acquisition_run_fixture.h"
 #include "app/acquisition_run.h"
+#include "app/results_reader.h"
 #include "app/textconv.h"
 #include "textconv_locale_fake.h"
 
@@ -19,6 +20,7 @@ using testing::FileLines;
 using testing::FullRunButtons;
 using testing::HeaderLines;
 using testing::kPeriod1ms;
+using testing::Nearest;
 using testing::ReadWholeFile;
 using testing::RunFixture;
 
@@ -127,6 +129,68 @@ TEST_F(ClickTest, TextsBeingTypedNeverEndARunAndTheChartBoxWaitsForTheNext) {
   }
   EXPECT_EQ(all, FileLines(lines));
 }
+
+// --- files the acquisition run wrote, read back --------------------------
+
+struct RoundTripCase {
+  const char* name;
+  char separator;
+  bool lowRange;
+  bool raw;
+  const char* interval;
+};
+
+class ResultsRoundTrip : public testing::RunFixture,
+                         public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(ResultsRoundTrip, ReadsBackExactlyTheReadingsTheRunWrote) {
+  const RoundTripCase& c = GetParam();
+  testing::ScopedLocale locale(testing::Separators(c.separator, c.separator == ',' ? '.' : ','));
+  controls.lowRange = c.lowRange;
+  controls.rawCounts = c.raw;
+  controls.intervalText = c.interval;
+  controls.lengthText = "1";
+  controls.chartResults = true;
+  options.input1 = {platform::SimSignal::Kind::kSine, c.lowRange ? 700.0 : 7900.0, 3.0, 37.0};
+  options.input2 = {platform::SimSignal::Kind::kTriangle, c.lowRange ? 650.0 : 7000.0, -5.0, 11.0};
+  options.noiseCounts = 3;
+  signalClock.step = 997;
+  runClock.step = SamplePeriodFor(ParseFloat(c.interval)) + 1;
+  PressStopAtRead(1500);
+  ClickAndFollow(*MakeRun());
+  ASSERT_GT(chart.points.size(), 2000u);
+
+  const ResultsFile file = ReadResultsFile(resultsPath.string());
+  EXPECT_EQ(file.failure, "");
+  EXPECT_EQ(file.header.date, DateText(wallTimes[0]));
+  EXPECT_EQ(file.header.time, TimeText(wallTimes[0]));
+  EXPECT_EQ(file.header.interval, c.interval);
+  EXPECT_EQ(file.header.length, "1");
+  ASSERT_EQ(file.readings.size() * 2, chart.points.size());
+  const char* pattern = c.lowRange ? "%2.3f" : "%2.2f";
+  for (std::size_t i = 0; i < file.readings.size(); ++i) {
+    const ResultsReading& r = file.readings[i];
+    const auto& p1 = chart.points[2 * i];
+    const auto& p2 = chart.points[2 * i + 1];
+    ASSERT_EQ(r.number, i);
+    ASSERT_EQ(r.input1, Nearest<float>(FormatText(pattern, p1.y))) << "line " << i + 12;
+    ASSERT_EQ(r.input2, Nearest<float>(FormatText(pattern, p2.y))) << "line " << i + 12;
+    if (c.raw) {
+      ASSERT_EQ(r.input1, p1.y) << "counts are whole numbers, read back as they were";
+      ASSERT_EQ(r.input2, p2.y);
+    }
+    ASSERT_EQ(r.time, Nearest<long double>(FloatText(p1.x))) << "line " << i + 12;
+    ASSERT_EQ(FloatText(r.time), FloatText(p1.x));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RunFiles, ResultsRoundTrip,
+    ::testing::Values(RoundTripCase{"PointLowMillivolts", '.', true, false, "0.001"},
+                      RoundTripCase{"CommaHighMillivolts", ',', false, false, "0,0003"},
+                      RoundTripCase{"PointHighRaw", '.', false, true, "0.01"},
+                      RoundTripCase{"CommaLowRaw", ',', true, true, "0,00007"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kolva::app

@@ -26,6 +26,7 @@
 #include "platform/tests/fake_clock.h"
 #include "platform/tests/fake_keyboard.h"
 #include "results_chart_fake.h"
+#include "results_file_lines.h"
 
 namespace kolva::app::testing {
 
@@ -161,35 +162,6 @@ class RecordingEvents : public RunEvents {
     }
   }
 };
-
-// The results file's pieces, put together from the format's own rules.
-inline std::string FileLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
-inline std::vector<std::string> HeaderLines(const std::string& date, const std::string& time,
-                                            const std::string& interval,
-                                            const std::string& length) {
-  return {"Date of the measurement - " + date,
-          "Time of the measurement - " + time,
-          " ",
-          " ",
-          "Time between samples in seconds - " + interval,
-          " ",
-          "Measurement lenth in minutes - " + length,
-          " ",
-          " ",
-          "NR of the sample    INP1     INP2     TIME BASE",
-          " "};
-}
-
-inline std::string DataLineOf(const std::string& number, const std::string& input1,
-                              const std::string& input2, const std::string& time) {
-  return number + std::string(14, ' ') + input1 + std::string(4, ' ') + input2 +
-         std::string(9, ' ') + time;
-}
 
 inline std::string ReadWholeFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);

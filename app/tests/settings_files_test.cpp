@@ -94,14 +94,14 @@ class SettingsFilesTest : public ::testing::Test {
     std::ifstream in(Path(name), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
-  // Reads konfig.txt (holding `bytes`) into `panel`, recording range words.
+  // Reads konfig.txt (holding `bytes`) into `panel`, recording the ranges it selects.
   void ReadKonfig(const std::string& bytes, KonfigPanel& panel) {
     Write("konfig.txt", bytes);
-    ReadKonfigFile(Path("konfig.txt"), panel, [this](std::uint32_t w) { words_.push_back(w); });
+    ReadKonfigFile(Path("konfig.txt"), panel, [this](bool high) { ranges_.push_back(high); });
   }
 
   std::string dir_;
-  std::vector<std::uint32_t> words_;
+  std::vector<bool> ranges_;
 };
 
 int IoCodeOf(const std::function<void()>& operation) {
@@ -146,14 +146,14 @@ TEST_F(SettingsFilesTest, BarFileFailures) {
   EXPECT_EQ(MessageOf([&] { ReadBarFile(Path("bar.txt")); }), "'' is not a valid integer value");
 }
 
-TEST_F(SettingsFilesTest, KonfigAppliesEachLineInTurnAndWritesTheRangeWordAfterLine5) {
+TEST_F(SettingsFilesTest, KonfigAppliesEachLineInTurnAndSelectsTheRangeAfterLine5) {
   KonfigPanel panel;
   ReadKonfig("-5\r\n17\r\n0.5\r\n3\r\nfalse\r\nfalse\r\nfalse\r\nfalse\r\nignored\r\n", panel);
   const std::vector<std::string> expected = {"offset1 -5", "offset2 17", "interval 0.5",
                                              "length 3",   "high 0",     "click",
                                              "onHigh 0",   "trigger 0",  "chart 0"};
   EXPECT_EQ(panel.log, expected);
-  EXPECT_EQ(words_, std::vector<std::uint32_t>{32});
+  EXPECT_EQ(ranges_, std::vector<bool>{false});
   EXPECT_EQ(panel.interval, "0.5");
 }
 
@@ -168,7 +168,7 @@ TEST_F(SettingsFilesTest, KonfigFlagsAreTrueOnlyForTheExactBytesTrue) {
     panel.high = !c.isTrue;  // start from the other state so a change shows
     panel.onHigh = panel.triggerEnabled = panel.chartResults = !c.isTrue;
     const std::string flag = c.flag;
-    words_.clear();
+    ranges_.clear();
     ReadKonfig("0\r\n0\r\n0.001\r\n0.1\r\n" + flag + "\r\n" + flag + "\r\n" + flag + "\r\n" + flag +
                    "\r\n",
                panel);
@@ -176,7 +176,7 @@ TEST_F(SettingsFilesTest, KonfigFlagsAreTrueOnlyForTheExactBytesTrue) {
     EXPECT_EQ(panel.onHigh, c.isTrue) << '"' << flag << '"';
     EXPECT_EQ(panel.triggerEnabled, c.isTrue) << '"' << flag << '"';
     EXPECT_EQ(panel.chartResults, c.isTrue) << '"' << flag << '"';
-    EXPECT_EQ(words_, std::vector<std::uint32_t>{c.isTrue ? 32800u : 32u}) << '"' << flag << '"';
+    EXPECT_EQ(ranges_, std::vector<bool>{c.isTrue}) << '"' << flag << '"';
   }
 }
 
@@ -202,7 +202,7 @@ TEST_F(SettingsFilesTest, KonfigWithFourLinesSelectsLowIfZeroAndClearsBothBoxes)
   EXPECT_FALSE(panel.triggerEnabled);
   EXPECT_FALSE(panel.chartResults);
   EXPECT_EQ(panel.length, "7");
-  EXPECT_EQ(words_, std::vector<std::uint32_t>{32});
+  EXPECT_EQ(ranges_, std::vector<bool>{false});
 }
 
 TEST_F(SettingsFilesTest, KonfigStopsAtTheFirstLineThatDoesNotConvert) {
@@ -211,7 +211,7 @@ TEST_F(SettingsFilesTest, KonfigStopsAtTheFirstLineThatDoesNotConvert) {
             "'1,5x' is not a valid floating point value");
   const std::vector<std::string> applied = {"offset1 3", "offset2 4", "interval 1,5x"};
   EXPECT_EQ(badInterval.log, applied);
-  EXPECT_TRUE(words_.empty());
+  EXPECT_TRUE(ranges_.empty());
   EXPECT_EQ(badInterval.length, "0.1");
 
   KonfigPanel badOffset;
@@ -248,7 +248,7 @@ TEST_F(SettingsFilesTest, NumbersWrittenWithTheOtherDecimalSeparatorReadInTheLoc
     KonfigPanel panel;
     Write("konfig.txt", "0\r\n0\r\n0" + other + "002\r\n1" + other + "5\r\ntrue\r\n");
     ReadKonfigFile(
-        Path("konfig.txt"), panel, [](std::uint32_t) {}, note);
+        Path("konfig.txt"), panel, [](bool) {}, note);
     EXPECT_EQ(panel.interval, form("0#002"));
     EXPECT_EQ(panel.length, form("1#5"));
     ASSERT_EQ(notes.size(), 1u);
@@ -273,7 +273,7 @@ TEST_F(SettingsFilesTest, NumbersWrittenWithTheOtherDecimalSeparatorReadInTheLoc
     KonfigPanel ownForm;
     Write("konfig.txt", form("0\r\n0\r\n0#002\r\n1" + other + "2" + other + "3\r\n"));
     ReadKonfigFile(
-        Path("konfig.txt"), ownForm, [](std::uint32_t) {}, note);
+        Path("konfig.txt"), ownForm, [](bool) {}, note);
     EXPECT_EQ(ownForm.interval, form("0#002"));
     EXPECT_EQ(ownForm.length, "1" + other + "2" + other + "3");
     EXPECT_TRUE(notes.empty());
@@ -337,7 +337,7 @@ TEST_F(SettingsFilesTest, WrittenKonfigHoldsEightCrLfLinesAndReadsBackToTheSameP
   WriteKonfigFile(Path("konfig.txt"), panel);
   KonfigPanel back;
   back.high = back.onHigh = back.triggerEnabled = back.chartResults = false;
-  ReadKonfigFile(Path("konfig.txt"), back, [](std::uint32_t) {});
+  ReadKonfigFile(Path("konfig.txt"), back, [](bool) {});
   EXPECT_EQ(back.offset1, -200);
   EXPECT_EQ(back.offset2, 13);
   EXPECT_EQ(back.interval, "0.003");

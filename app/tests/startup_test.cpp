@@ -191,6 +191,14 @@ TEST_F(StartupTest, NoCardAtTheBaseFromBarTxt) {
   EXPECT_EQ(bus_->log[1], "write 1230 32800");
 }
 
+TEST_F(StartupTest, KonfigSelectingTheLowRangeWritesItsWord) {
+  WriteAll("$D800\r\n");
+  Write("konfig.txt", "0\r\n0\r\n0.001\r\n1\r\nfalse\r\n");
+  ASSERT_EQ(Run(), "");
+  EXPECT_FALSE(panel_.high);
+  EXPECT_EQ(bus_->log[1], "write D800 32");
+}
+
 TEST_F(StartupTest, MissingBarTxtEndsStartUpBeforeAnyPortAccess) {
   Write("konfig.txt", kKonfig);
   Write("korekcje.txt", kKorekcje);
