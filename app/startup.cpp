@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/startup.h"
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/textconv.h"
+#include "app/run/card.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 
 namespace kolva::app {
 namespace {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/settings_files.h"
+#include "app/files/settings_files.h"
 
 namespace kolva::app {
 

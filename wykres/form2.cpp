@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/number_format.h"
 #include "wykres/results_loader.h"
 

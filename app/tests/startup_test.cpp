@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/settings_files.h"
-#include "app/tests/child_process.h"
-#include "app/textconv.h"
-#include "fake_controls.h"
+#include "app/files/settings_files.h"
+#include "app/files/tests/child_process.h"
+#include "app/run/card.h"
+#include "app/run/tests/fake_controls.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
