@@ -68,8 +68,12 @@ class PodArray {
     Settle();
     file_->DropPages();
   }
-  // Free places before the array must grow.
-  std::size_t Room() const { return capacity_ - size_; }
+  // Free places before the array must grow: in a file, those its mapping
+  // already has room for (its blocks are placed as values reach them, so
+  // that they are filled in a staging area).
+  std::size_t Room() const {
+    return file_ ? file_->MappedBytes() / kBlockBytes * kBlockSize - size_ : capacity_ - size_;
+  }
   // Grows until n more values fit without growing; false when the file
   // could not grow (Full() from then on), with whatever room was made kept.
   // Heap exhaustion still raises std::bad_alloc, as when growing on demand.
@@ -163,13 +167,15 @@ class PodArray {
   static constexpr std::size_t kMaxValues = std::size_t{1} << 31;
   static constexpr std::size_t kBlockBytes = kBlockSize * sizeof(T);
 
-  // Growing where no Reserve made room first.
+  // Growing by a block for the next value, where no Reserve made room
+  // first.
   void Grow() {
-    if (!TryGrow()) throw std::bad_alloc();
+    if (!(file_ ? AddFileBlock() : TryGrow())) throw std::bad_alloc();
   }
+  // Makes more room: on the heap, a block; in a file, a chunk of mapping.
   bool TryGrow() {
     if (full_) return false;
-    if (file_) return AddFileBlock();
+    if (file_) return ExtendFile(file_->MappedBytes() + 1);
     if (spillAllowed_ && !heapOnly_ && capacity_ >= GetSpillSettings().threshold) return Spill();
     if (capacity_ < kBlockSize) {
       GrowFirstBlock();
@@ -220,26 +226,13 @@ class PodArray {
   T* FillingArea() const { return stage_ + filling_ * stageBlocks_ * kBlockSize; }
   // Hands the filled area's blocks (the last stageUsed_ ones) to the
   // file's writer, once the write before has finished, and goes on in the
-  // other area. Only blocks whose values are all stored go to the writer:
-  // the rest (room made ahead by Reserve) are written at once and filled
-  // through the mapping, as appending never waits for a write in flight.
+  // other area. A block is placed only when the values before it fill
+  // every block before it, so the area's blocks are all full.
   void FlushStage() {
     Settle();
-    const std::size_t first = blockCount_ - stageUsed_;
-    const std::size_t stored = size_ >> kBlockShift;
-    const std::size_t whole = stored > first ? std::min(stageUsed_, stored - first) : 0;
-    T* area = FillingArea();
-    T* base = reinterpret_cast<T*>(file_->Base());
-    if (whole < stageUsed_) {
-      file_->Write(area + whole * kBlockSize, (stageUsed_ - whole) * kBlockBytes,
-                   (first + whole) * kBlockBytes);
-      for (std::size_t b = first + whole; b < blockCount_; ++b) blocks_[b] = base + b * kBlockSize;
-    }
-    if (whole > 0) {
-      flightFirst_ = first;
-      flightBlocks_ = whole;
-      file_->StartWrite(area, whole * kBlockBytes, first * kBlockBytes);
-    }
+    flightFirst_ = blockCount_ - stageUsed_;
+    flightBlocks_ = stageUsed_;
+    file_->StartWrite(FillingArea(), stageUsed_ * kBlockBytes, flightFirst_ * kBlockBytes);
     filling_ ^= 1;
     stageUsed_ = 0;
   }
@@ -268,13 +261,19 @@ class PodArray {
     capacity_ += kBlockSize;
   }
   bool AddFileBlock() {
-    const std::size_t end = (blockCount_ + 1) * kBlockBytes;
+    if (!ExtendFile((blockCount_ + 1) * kBlockBytes)) return false;
+    PlaceFileBlock();
+    return true;
+  }
+  // Maps the file up to at least `end` bytes; false, and Full(), when the
+  // file cannot grow.
+  bool ExtendFile(std::size_t end) {
+    if (full_) return false;
     if (end > file_->MappedBytes() &&
         !file_->Extend(end - file_->MappedBytes(), GetSpillSettings().chunkBytes)) {
       full_ = true;
       return false;
     }
-    PlaceFileBlock();
     return true;
   }
   void GrowFirstBlock() {
