@@ -129,6 +129,28 @@ TEST_F(LayoutValue, AHiddenLegendLeavesThePlotItsWidth) {
   EXPECT_EQ(l.title.lineX, (std::vector<int>{(15 + 456) / 2 - 15}));
 }
 
+TEST_F(LayoutValue, ALegendAtTheTopComesAfterTheTitles) {
+  chart->Legend().SetAlignment(laTop);
+  const TChartLayout l = Compute();
+  EXPECT_EQ(l.title.rect, (TRect{15, 13, 456, 13 + kH}));
+  // Two columns of 3 + 22 + 4, centred and shifted by 10 % of the rest of
+  // the width, below the title and the frame.
+  EXPECT_EQ(l.legend.rect, (TRect{239, 32, 311, 32 + kH + 2}));
+  // The shadow and 4 % of the height the titles left.
+  EXPECT_EQ(l.chartRect.Top, 46 + 3 + 10);
+}
+
+TEST_F(LayoutValue, AZoomReadsTheRangesOfThePictureOnScreen) {
+  chart->Paint();
+  ASSERT_EQ(chart->ChartRect, (TRect{39, 30, 407, 244}));
+  series1.AddPoint(20, 5);  // the next paint would show x up to 20
+  chart->Zooming().ZoomToRect(TZoomPanningRecord{39, 30, 223, 244, false});
+  EXPECT_EQ(chart->BottomAxis().Minimum(), 0.0);
+  EXPECT_EQ(chart->BottomAxis().Maximum(), 5.0);
+  EXPECT_EQ(chart->LeftAxis().Minimum(), -2.0);
+  EXPECT_EQ(chart->LeftAxis().Maximum(), 5.0);
+}
+
 TEST_F(LayoutValue, ClicksFollowThePictureOnScreenUntilTheNextPaint) {
   chart->Paint();
   const TRect legend = chart->Legend().LegendRect;
