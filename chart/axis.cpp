@@ -228,7 +228,7 @@ void TCustomChartAxis::SetManualRange(double a, double b) {
 // --- Labels -------------------------------------------------------------------
 
 std::string TCustomChartAxis::LabelText(double value, bool withEvent) {
-  std::string text = FormatValue(axisValuesFormat_, value);
+  std::string text = FormatValue(host_.ValueFormatter(), axisValuesFormat_, value);
   if (withEvent) host_.GetAxisLabel(*this, text);
   return text;
 }

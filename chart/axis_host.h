@@ -7,6 +7,7 @@
 #include "chart/axis_scale.h"
 #include "chart/color.h"
 #include "chart/geometry.h"
+#include "chart/number_format.h"
 
 namespace kolva::chart {
 
@@ -51,6 +52,9 @@ class AxisHost {
   // The chart's OnGetAxisLabel for a value label: no series, value index -1.
   // Leaves `labelText` as it is when the event is not assigned.
   virtual void GetAxisLabel(const TCustomChartAxis& axis, std::string& labelText) = 0;
+
+  // The chart's value formatter, which makes the value labels' texts.
+  virtual const PatternFormatter& ValueFormatter() const = 0;
 };
 
 }  // namespace kolva::chart

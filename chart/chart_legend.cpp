@@ -89,9 +89,9 @@ std::string TChartLegend::FormattedValueText(const TChartSeries& series, int v) 
     case ltsRightValue:
       return label + " " + series.ValueToText(value);
     case ltsLeftPercent:
-      return FormatValue(series.PercentFormat(), percent) + " " + label;
+      return FormatValue(chart_.ValueFormatter(), series.PercentFormat(), percent) + " " + label;
     case ltsRightPercent:
-      return label + " " + FormatValue(series.PercentFormat(), percent);
+      return label + " " + FormatValue(chart_.ValueFormatter(), series.PercentFormat(), percent);
     case ltsXValue:
       break;
   }

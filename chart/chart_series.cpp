@@ -8,6 +8,15 @@
 #include "chart/number_format.h"
 
 namespace kolva::chart {
+namespace {
+
+// A series makes its value texts with its chart's formatter; outside a chart
+// it has none.
+std::string FormatOn(const TCustomAxisPanel* chart, const std::string& pattern, long double value) {
+  return FormatValue(chart ? chart->ValueFormatter() : PatternFormatter(), pattern, value);
+}
+
+}  // namespace
 
 TChartSeries::TChartSeries(std::string name) : name_(std::move(name)) {
   xValues_ = std::make_unique<TChartValueList>(this, "X");
@@ -156,14 +165,14 @@ bool TChartSeries::HasPointLabels() const {
 }
 
 std::string TChartSeries::ValueToText(double value) const {
-  return FormatValue(valueFormat_, value);
+  return FormatOn(parentChart_, valueFormat_, value);
 }
 
 std::string TChartSeries::PercentText(int index) const {
   double total = yValues_->TotalAbsValue();
   long double percent =
       total == 0.0 ? 100.0L : std::fabs(static_cast<long double>(YValue(index))) * 100.0L / total;
-  return FormatValue(percentFormat_, percent);
+  return FormatOn(parentChart_, percentFormat_, percent);
 }
 
 std::string TChartSeries::PercentOfTotalText(int index) const {

@@ -23,6 +23,7 @@ class TCustomAxisPanel::Host : public AxisHost {
   void GetAxisLabel(const TCustomChartAxis& axis, std::string& labelText) override {
     if (panel_.OnGetAxisLabel) panel_.OnGetAxisLabel(axis, labelText);
   }
+  const PatternFormatter& ValueFormatter() const override { return panel_.ValueFormatter(); }
 
  private:
   TCustomAxisPanel& panel_;

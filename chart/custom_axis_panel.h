@@ -4,12 +4,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "chart/axis.h"
 #include "chart/axis_host.h"
 #include "chart/chart_series.h"
 #include "chart/custom_chart_panel.h"
+#include "chart/number_format.h"
 
 namespace kolva::chart {
 
@@ -73,6 +75,16 @@ class TCustomAxisPanel : public TCustomChartPanel {
   // the axis ask for at its low (left/top) and high ends.
   void SeriesMargins(const TCustomChartAxis& axis, int& low, int& high) const;
 
+  // The formatter of this chart's value texts: axis labels, legend and
+  // series values. None (the default) raises std::logic_error when a text
+  // is made; the host gives one before the first paint. Setting it asks
+  // for a repaint.
+  const PatternFormatter& ValueFormatter() const { return valueFormatter_; }
+  void SetValueFormatter(PatternFormatter formatter) {
+    valueFormatter_ = std::move(formatter);
+    Invalidate();
+  }
+
   AxisLabelEvent OnGetAxisLabel;
 
  protected:
@@ -100,6 +112,7 @@ class TCustomAxisPanel : public TCustomChartPanel {
   int maxPointsPerPage_ = 0;
   int page_ = 1;
   bool scaleLastPage_ = true;
+  PatternFormatter valueFormatter_;
 };
 
 }  // namespace kolva::chart

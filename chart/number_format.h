@@ -7,14 +7,15 @@
 namespace kolva::chart {
 
 // The engine shows values (axis labels, legend values, value texts) through
-// one picture-pattern formatter, such as "#,##0.###". The engine knows
-// nothing of the application's text conversions: whoever hosts a chart
-// installs the formatter once at start (the chart window installs the
-// application's FloatPatternText). Without one, formatting raises
-// std::logic_error, so a missing installation is seen at once.
+// a picture-pattern formatter, such as "#,##0.###". The engine knows nothing
+// of the application's text conversions: each chart holds its own formatter,
+// given by whoever hosts it (the chart window gives the application's
+// FloatPatternText); its axes, series and legend reach it through the chart.
 using PatternFormatter = std::function<std::string(const std::string& pattern, long double value)>;
 
-void SetPatternFormatter(PatternFormatter formatter);
-std::string FormatValue(const std::string& pattern, long double value);
+// `formatter`'s text of `value` in `pattern`. Without a formatter it raises
+// std::logic_error, so a chart whose host never gave it one is seen at once.
+std::string FormatValue(const PatternFormatter& formatter, const std::string& pattern,
+                        long double value);
 
 }  // namespace kolva::chart

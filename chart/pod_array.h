@@ -25,11 +25,14 @@ namespace kolva::chart {
 // from then on its blocks are consecutive pieces of the file's mapping,
 // reached through the same table, so every operation reads and writes
 // them as before. The newest blocks of a spilled array lie in a staging
-// area on the heap (SpillSettings::stageBytes) that is written to the file
-// with one call when full, and their table entries are then turned to the
-// mapping: appending never faults in a fresh page of the file, and every
-// value is still reached through the table. Should the file find no room (a full disk, a failed
-// mapping), growing fails and the array is Full() until Release().
+// area on the heap (SpillSettings::stageBytes): appending never faults in
+// a fresh page of the file. A full area is written to the file by the
+// file's own thread while appending goes on in a second area; once that
+// write is finished its blocks' table entries are turned to the mapping.
+// Until then the written area is only read: anything that changes stored
+// values first waits for the write (Settle), so every value is still
+// reached through the table. Should the file find no room (a full disk, a
+// failed mapping), growing fails and the array is Full() until Release().
 template <typename T>
 class PodArray {
   static_assert(std::is_trivially_copyable_v<T>);
@@ -47,11 +50,10 @@ class PodArray {
   std::size_t size() const { return size_; }
   std::size_t capacity() const { return capacity_; }
   bool empty() const { return size_ == 0; }
-  // Bytes held: the blocks and the table that reaches them.
   // Bytes held: the blocks and the table that reaches them (blocks in a
   // file are not on the heap and not counted).
   std::size_t StorageBytes() const {
-    return (file_ ? stageBlocks_ * kBlockBytes : capacity_ * sizeof(T)) +
+    return (file_ ? 2 * stageBlocks_ * kBlockBytes : capacity_ * sizeof(T)) +
            tableCapacity_ * sizeof(T*);
   }
 
@@ -62,7 +64,9 @@ class PodArray {
   // Lets the kernel drop the file's pages from RAM (see SpillFile).
   // Values in the staging area stay on the heap.
   void DropPages() {
-    if (file_) file_->DropPages();
+    if (!file_) return;
+    Settle();
+    file_->DropPages();
   }
   // Free places before the array must grow.
   std::size_t Room() const { return capacity_ - size_; }
@@ -75,13 +79,16 @@ class PodArray {
     return true;
   }
 
-  T& operator[](std::size_t i) { return blocks_[i >> kBlockShift][i & kMask]; }
+  T& operator[](std::size_t i) {
+    if (flightBlocks_ != 0) Settle();
+    return Slot(i);
+  }
   const T& operator[](std::size_t i) const { return blocks_[i >> kBlockShift][i & kMask]; }
   const T& back() const { return (*this)[size_ - 1]; }
 
   void push_back(T value) {
     if (size_ == capacity_) Grow();
-    (*this)[size_] = value;
+    Slot(size_) = value;
     ++size_;
   }
   // Appends values[0 .. n) block by block; the storage grows exactly as n
@@ -90,7 +97,7 @@ class PodArray {
     while (n > 0) {
       if (size_ == capacity_) Grow();
       const std::size_t take = std::min(n, RoomInBlock());
-      std::memcpy(&(*this)[size_], values, take * sizeof(T));
+      std::memcpy(&Slot(size_), values, take * sizeof(T));
       size_ += take;
       values += take;
       n -= take;
@@ -101,13 +108,14 @@ class PodArray {
     while (n > 0) {
       if (size_ == capacity_) Grow();
       const std::size_t take = std::min(n, RoomInBlock());
-      std::fill_n(&(*this)[size_], take, value);
+      std::fill_n(&Slot(size_), take, value);
       size_ += take;
       n -= take;
     }
   }
   // Inserts before position i (0 .. size()).
   void insert(std::size_t i, T value) {
+    Settle();
     if (size_ == capacity_) Grow();
     ShiftUp(i);
     (*this)[i] = value;
@@ -115,20 +123,22 @@ class PodArray {
   }
   // Removes position i (0 .. size() - 1).
   void erase(std::size_t i) {
+    Settle();
     ShiftDown(i);
     --size_;
   }
   void Fill(T value) {
+    Settle();
     for (std::size_t b = 0; b * kBlockSize < size_; ++b)
       std::fill_n(blocks_[b], std::min(kBlockSize, size_ - b * kBlockSize), value);
   }
   // Empties the array and frees its storage, its file included.
   void Release() {
     if (file_) {
-      file_.reset();
+      file_.reset();  // its writer finishes first
       std::free(stage_);
       stage_ = nullptr;
-      stageBlocks_ = stageUsed_ = 0;
+      stageBlocks_ = stageUsed_ = filling_ = flightFirst_ = flightBlocks_ = 0;
     } else {
       for (std::size_t b = 0; b < blockCount_; ++b) std::free(blocks_[b]);
     }
@@ -140,6 +150,8 @@ class PodArray {
 
  private:
   static constexpr std::size_t kMask = kBlockSize - 1;
+
+  T& Slot(std::size_t i) { return blocks_[i >> kBlockShift][i & kMask]; }
 
   // Free places after the last value that lie in its block (the first
   // block may be smaller than kBlockSize).
@@ -191,27 +203,55 @@ class PodArray {
     }
     file_ = std::move(file);
     // The block past the heap's is the first one staged (with no heap for
-    // a staging area, blocks are written through the mapping).
+    // the staging areas, blocks are written through the mapping).
     stageBlocks_ = GetSpillSettings().stageBytes / kBlockBytes;
     if (stageBlocks_ > 0) {
-      stage_ = static_cast<T*>(std::malloc(stageBlocks_ * kBlockBytes));
+      stage_ = static_cast<T*>(std::malloc(2 * stageBlocks_ * kBlockBytes));
       if (stage_ == nullptr) stageBlocks_ = 0;
     }
-    stageUsed_ = 0;
+    stageUsed_ = filling_ = 0;
     // A first block smaller than kBlockSize becomes a whole block of the
     // file; otherwise one block is added.
     capacity_ = blockCount_ * kBlockSize;
     if (blockCount_ < blocks) PlaceFileBlock();
     return true;
   }
-  // Writes the staging area's blocks (the last stageUsed_ ones) to their
-  // place in the file and turns their table entries to the mapping.
+  // The staging area being filled (0 or 1).
+  T* FillingArea() const { return stage_ + filling_ * stageBlocks_ * kBlockSize; }
+  // Hands the filled area's blocks (the last stageUsed_ ones) to the
+  // file's writer, once the write before has finished, and goes on in the
+  // other area. Only blocks whose values are all stored go to the writer:
+  // the rest (room made ahead by Reserve) are written at once and filled
+  // through the mapping, as appending never waits for a write in flight.
   void FlushStage() {
+    Settle();
     const std::size_t first = blockCount_ - stageUsed_;
-    file_->Write(stage_, stageUsed_ * kBlockBytes, first * kBlockBytes);
+    const std::size_t stored = size_ >> kBlockShift;
+    const std::size_t whole = stored > first ? std::min(stageUsed_, stored - first) : 0;
+    T* area = FillingArea();
     T* base = reinterpret_cast<T*>(file_->Base());
-    for (std::size_t b = first; b < blockCount_; ++b) blocks_[b] = base + b * kBlockSize;
+    if (whole < stageUsed_) {
+      file_->Write(area + whole * kBlockSize, (stageUsed_ - whole) * kBlockBytes,
+                   (first + whole) * kBlockBytes);
+      for (std::size_t b = first + whole; b < blockCount_; ++b) blocks_[b] = base + b * kBlockSize;
+    }
+    if (whole > 0) {
+      flightFirst_ = first;
+      flightBlocks_ = whole;
+      file_->StartWrite(area, whole * kBlockBytes, first * kBlockBytes);
+    }
+    filling_ ^= 1;
     stageUsed_ = 0;
+  }
+  // Waits for the write in flight and turns its blocks' table entries to
+  // the mapping: the area is free again and every block is where it stays.
+  void Settle() {
+    if (flightBlocks_ == 0) return;
+    file_->FinishWrite();
+    T* base = reinterpret_cast<T*>(file_->Base());
+    for (std::size_t b = flightFirst_; b < flightFirst_ + flightBlocks_; ++b)
+      blocks_[b] = base + b * kBlockSize;
+    flightBlocks_ = 0;
   }
   // Adds the next block of the file (its room already mapped): in the
   // staging area while there is one, after writing it out when full.
@@ -221,7 +261,7 @@ class PodArray {
       blocks_[blockCount_] = reinterpret_cast<T*>(file_->Base()) + blockCount_ * kBlockSize;
     } else {
       if (stageUsed_ == stageBlocks_) FlushStage();
-      blocks_[blockCount_] = stage_ + stageUsed_ * kBlockSize;
+      blocks_[blockCount_] = FillingArea() + stageUsed_ * kBlockSize;
       ++stageUsed_;
     }
     ++blockCount_;
@@ -301,9 +341,12 @@ class PodArray {
   std::size_t size_ = 0;
   std::size_t capacity_ = 0;
   std::unique_ptr<SpillFile> file_;
-  T* stage_ = nullptr;           // the staging area of a spilled array, or null
-  std::size_t stageBlocks_ = 0;  // blocks the staging area holds
-  std::size_t stageUsed_ = 0;    // the last blocks of the table lying in it
+  T* stage_ = nullptr;            // the two staging areas of a spilled array, or null
+  std::size_t stageBlocks_ = 0;   // blocks a staging area holds
+  std::size_t stageUsed_ = 0;     // the last blocks of the table lying in the filling area
+  std::size_t filling_ = 0;       // the area being filled
+  std::size_t flightFirst_ = 0;   // the first block of the area being written
+  std::size_t flightBlocks_ = 0;  // its blocks; 0 when no write is in flight
   bool spillAllowed_ = false;
   bool heapOnly_ = false;  // no folder took a file: stay on the heap until Release
   bool full_ = false;

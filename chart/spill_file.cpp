@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <linux/magic.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -84,6 +85,14 @@ SpillFile::SpillFile(const std::string& folder, std::size_t maxBytes) {
 }
 
 SpillFile::~SpillFile() {
+  if (writerStarted_) {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    pthread_join(writer_, nullptr);
+  }
   if (base_ != nullptr) munmap(base_, reserved_);
   if (fd_ >= 0) close(fd_);
 }
@@ -143,7 +152,72 @@ void SpillFile::Write(const void* data, std::size_t bytes, std::size_t offset) n
                   SYNC_FILE_RANGE_WRITE);
 }
 
+bool SpillFile::StartWriter() noexcept {
+  if (writerStarted_) return true;
+  if (writerFailed_) return false;
+  // A small stack: the thread only makes write calls, and a process that
+  // locks its memory locks the stacks of threads it starts. Signals stay
+  // with the threads that handle them.
+  pthread_attr_t attr;
+  if (pthread_attr_init(&attr) != 0) {
+    writerFailed_ = true;
+    return false;
+  }
+  pthread_attr_setstacksize(&attr, std::size_t{128} << 10);
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  writerStarted_ = pthread_create(&writer_, &attr, &SpillFile::WriterMain, this) == 0;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  pthread_attr_destroy(&attr);
+  writerFailed_ = !writerStarted_;
+  return writerStarted_;
+}
+
+void* SpillFile::WriterMain(void* self) {
+  auto& file = *static_cast<SpillFile*>(self);
+  std::unique_lock lock(file.mutex_);
+  for (;;) {
+    file.changed_.wait(lock, [&] { return file.jobPending_ || file.stopping_; });
+    if (file.jobPending_) {
+      const void* data = file.jobData_;
+      const std::size_t bytes = file.jobBytes_;
+      const std::size_t offset = file.jobOffset_;
+      lock.unlock();
+      file.Write(data, bytes, offset);
+      lock.lock();
+      file.jobPending_ = false;
+      file.changed_.notify_all();
+    } else {
+      return nullptr;
+    }
+  }
+}
+
+void SpillFile::StartWrite(const void* data, std::size_t bytes, std::size_t offset) noexcept {
+  FinishWrite();
+  if (!StartWriter()) {
+    Write(data, bytes, offset);
+    return;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    jobData_ = data;
+    jobBytes_ = bytes;
+    jobOffset_ = offset;
+    jobPending_ = true;
+  }
+  changed_.notify_all();
+}
+
+void SpillFile::FinishWrite() noexcept {
+  if (!writerStarted_) return;
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return !jobPending_; });
+}
+
 void SpillFile::DropPages() noexcept {
+  FinishWrite();
   if (base_ == nullptr || mapped_ == 0) return;
   msync(base_, mapped_, MS_SYNC);
   // Pages given by write calls are dirty in the page cache without being

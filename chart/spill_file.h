@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <pthread.h>
+
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -60,6 +64,13 @@ class SpillFile {
   // fails: should a write call fail, the rest is copied through the
   // mapping.
   void Write(const void* data, std::size_t bytes, std::size_t offset) noexcept;
+  // Write on a thread of the file's own, so the caller goes on while the
+  // kernel copies: the bytes must stay unchanged until FinishWrite, and
+  // one write is in flight at a time (a second StartWrite finishes the
+  // first). Where no thread can be started, the write is done at once.
+  void StartWrite(const void* data, std::size_t bytes, std::size_t offset) noexcept;
+  // Returns once the write started last is in the file.
+  void FinishWrite() noexcept;
   // Writes the mapped pages to disk and lets the kernel drop them from
   // RAM: the next read of a value comes from the disk (a cold start).
   void DropPages() noexcept;
@@ -69,6 +80,20 @@ class SpillFile {
   char* base_ = nullptr;
   std::size_t reserved_ = 0;  // address range held for the mapping
   std::size_t mapped_ = 0;
+
+  // The writer thread and the one write handed to it.
+  static void* WriterMain(void* file);
+  bool StartWriter() noexcept;
+  pthread_t writer_{};
+  bool writerStarted_ = false;
+  bool writerFailed_ = false;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const void* jobData_ = nullptr;
+  std::size_t jobBytes_ = 0;
+  std::size_t jobOffset_ = 0;
+  bool jobPending_ = false;
+  bool stopping_ = false;
 };
 
 // A file in the first of SpillFolders() that takes one; null when none

@@ -7,7 +7,6 @@
 #include <QVBoxLayout>
 
 #include "app/textconv.h"
-#include "chart/number_format.h"
 #include "wykres/results_loader.h"
 
 namespace kolva::wykres {
@@ -30,10 +29,6 @@ void SetTitleFont(TFont& font, TColor color, TFontStyles style) {
 }  // namespace
 
 TForm2::TForm2(QWidget* parent) : QWidget(parent) {
-  // The chart's value texts use the application's picture formatter.
-  SetPatternFormatter([](const std::string& pattern, long double value) {
-    return app::FloatPatternText(pattern, value);
-  });
   setWindowTitle("WYKRES");
   QFont font("MS Sans Serif");
   font.setPixelSize(11);
@@ -45,6 +40,10 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
   resize(kClientWidth, kClientHeight);
 
   chart1_ = new qt::ChartWidget(this);
+  // The chart's value texts use the application's picture formatter.
+  chart1_->Chart().SetValueFormatter([](const std::string& pattern, long double value) {
+    return app::FloatPatternText(pattern, value);
+  });
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(chart1_);

@@ -9,7 +9,6 @@
 #include "app/textconv.h"
 #include "axis_host_fake.h"
 #include "chart/axis.h"
-#include "chart/number_format.h"
 
 namespace kolva::chart {
 namespace {
@@ -69,11 +68,10 @@ int LengthOf(const Line& l) {
 class AxisDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
+    host.formatter = [](const std::string& pattern, long double value) {
       return app::FloatPatternText(pattern, value);
-    });
+    };
   }
-  void TearDown() override { SetPatternFormatter(nullptr); }
 
   // Lays the axis out on `outer` the way the chart does (the shrunk
   // rectangle becomes ChartRect), then draws it.

@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "chart/axis.h"
+#include "chart/number_format.h"
 #include "recording_canvas.h"
 
 namespace kolva::chart::testing {
 
 // A chart as its axes see it: a fixed plotting rectangle, the series extents
 // per axis side, a recording canvas with fixed text metrics, and counters for
-// the repaint requests.
+// the repaint requests, and the formatter the test gives it.
 class FakeAxisHost : public AxisHost {
  public:
   std::map<AxisSide, std::vector<AxisSeriesExtent>> series;
@@ -24,6 +25,7 @@ class FakeAxisHost : public AxisHost {
   TColor panelColor = clTeal;
   int wallSize = 0;
   std::function<void(std::string&)> onGetAxisLabel;
+  PatternFormatter formatter;
 
   std::vector<AxisSeriesExtent> SeriesOnAxis(const TCustomChartAxis& axis) const override {
     auto it = series.find(axis.Side());
@@ -38,6 +40,7 @@ class FakeAxisHost : public AxisHost {
   void GetAxisLabel(const TCustomChartAxis&, std::string& labelText) override {
     if (onGetAxisLabel) onGetAxisLabel(labelText);
   }
+  const PatternFormatter& ValueFormatter() const override { return formatter; }
 };
 
 }  // namespace kolva::chart::testing

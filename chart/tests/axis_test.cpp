@@ -12,7 +12,6 @@
 
 #include "app/textconv.h"
 #include "axis_host_fake.h"
-#include "chart/number_format.h"
 
 namespace kolva::chart {
 namespace {
@@ -22,11 +21,10 @@ using testing::FakeAxisHost;
 class AxisTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
+    host.formatter = [](const std::string& pattern, long double value) {
       return app::FloatPatternText(pattern, value);
-    });
+    };
   }
-  void TearDown() override { SetPatternFormatter(nullptr); }
 
   FakeAxisHost host;
   TChartAxis left{host, AxisSide::kLeft};

@@ -8,7 +8,6 @@
 
 #include "app/textconv.h"
 #include "chart/custom_chart.h"
-#include "chart/number_format.h"
 #include "recording_canvas.h"
 
 namespace kolva::chart::testing {
@@ -18,12 +17,12 @@ namespace kolva::chart::testing {
 class ChartFixture : public ::testing::Test {
  protected:
   ChartFixture() {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
     auto owned = std::make_unique<RecordingCanvas>();
     canvas = owned.get();
     chart = std::make_unique<TChart>(std::move(owned));
+    chart->SetValueFormatter([](const std::string& pattern, long double value) {
+      return app::FloatPatternText(pattern, value);
+    });
     chart->SetRepaintRequest([this] { ++requests; });
   }
 

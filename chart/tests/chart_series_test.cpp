@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "chart/chart_errors.h"
 #include "chart/chart_series.h"
-#include "chart/number_format.h"
+#include "chart/custom_chart.h"
+#include "recording_canvas.h"
 
 namespace kolva::chart {
 namespace {
@@ -248,9 +250,11 @@ TEST_F(SeriesTest, AddYUsesThePointCountAsX) {
 }
 
 TEST_F(SeriesTest, ValueAndPercentTexts) {
-  SetPatternFormatter([](const std::string& pattern, long double v) {
+  TChart chart(std::make_unique<testing::RecordingCanvas>());
+  chart.SetValueFormatter([](const std::string& pattern, long double v) {
     return pattern + "|" + std::to_string(static_cast<double>(v));
   });
+  series.SetParentChart(&chart);
   series.AddPoint(0, -1);
   series.AddPoint(1, 3);
   EXPECT_EQ(series.ValueToText(2.5), "#,##0.###|2.500000");
@@ -259,7 +263,6 @@ TEST_F(SeriesTest, ValueAndPercentTexts) {
   series.ClearPoints();
   series.AddPoint(0, 0);
   EXPECT_EQ(series.PercentText(0), "##0.## %|100.000000");
-  SetPatternFormatter(nullptr);
 }
 
 TEST_F(SeriesTest, VisibleRangeOfTheBaseCoversEveryPoint) {

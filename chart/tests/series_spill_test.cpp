@@ -17,7 +17,6 @@
 #include "chart/custom_chart.h"
 #include "chart/custom_series.h"
 #include "chart/line_series.h"
-#include "chart/number_format.h"
 #include "chart/spill_file.h"
 #include "recording_canvas.h"
 
@@ -50,6 +49,9 @@ struct Panel {
     auto owned = std::make_unique<RecordingCanvas>();
     canvas = owned.get();
     chart = std::make_unique<TChart>(std::move(owned));
+    chart->SetValueFormatter([](const std::string& pattern, long double value) {
+      return app::FloatPatternText(pattern, value);
+    });
     chart->SetRepaintRequest([] {});
     chart->SetBounds(0, 0, 477, 310);
     chart->SetView3D(false);
@@ -109,11 +111,6 @@ void ExpectSameList(const TChartValueList& spilled, const TChartValueList& kept)
 
 class SeriesSpill : public SpillFolderFixture {
  protected:
-  SeriesSpill() {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
-  }
   // Runs f on the spilled panel with a low threshold, small chunks and a
   // staging area of a few blocks (or none), then on the kept panel with
   // columns that never leave the heap.

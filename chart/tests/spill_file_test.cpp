@@ -15,9 +15,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "chart/chart_series.h"
+#include "chart/pod_array.h"
 #include "chart/spill_file.h"
 
 namespace kolva::chart {
@@ -156,6 +160,59 @@ long LockedKiB() {
     if (key == "VmLck:" && status >> kib) return kib;
   }
   return -1;
+}
+
+// A full staging area is written to the file on the file's own thread
+// while appending goes on in the other; a change to its values made before
+// the array takes that write as done must still be what it reads after,
+// from the disk.
+TEST_F(SpillFolders, ChangesWhileAnAreaIsBeingWrittenAreKept) {
+  ASSERT_FALSE(folder.empty());
+  setenv("KOLVA_SPILL_DIR", folder.c_str(), 1);
+  using Array = PodArray<double>;
+  constexpr std::size_t kBlock = Array::kBlockSize;
+  SetSpillSettings(SpillSettings{2 * kBlock, 65536, 2 * kBlock * sizeof(double)});
+  using Edit = std::function<void(Array&, std::vector<double>&)>;
+  const std::vector<std::pair<const char*, Edit>> edits = {
+      {"assign", [](Array& a, auto& v) { a[3 * kBlock + 5] = v[3 * kBlock + 5] = -1; }},
+      {"insert",
+       [](Array& a, auto& v) {
+         a.insert(10, -2);
+         v.insert(v.begin() + 10, -2);
+       }},
+      {"erase",
+       [](Array& a, auto& v) {
+         a.erase(2 * kBlock);
+         v.erase(v.begin() + 2 * kBlock);
+       }},
+      {"fill",
+       [](Array& a, auto& v) {
+         a.Fill(7);
+         std::fill(v.begin(), v.end(), 7);
+       }},
+  };
+  for (const auto& [name, edit] : edits) {
+    Array a;
+    a.AllowSpill();
+    std::vector<double> v;
+    auto add = [&](std::size_t n) {
+      for (std::size_t i = 0; i < n; ++i) {
+        a.push_back(static_cast<double>(v.size()));
+        v.push_back(static_cast<double>(v.size()));
+      }
+    };
+    // Two blocks on the heap, two in the first staging area, and the value
+    // that hands that area to the writer.
+    add(4 * kBlock + 1);
+    ASSERT_TRUE(a.Spilled());
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the write is done by now
+    edit(a, v);
+    add(4 * kBlock);  // the next hand-over takes the first write as done
+    a.DropPages();
+    const Array& read = a;
+    ASSERT_EQ(read.size(), v.size());
+    for (std::size_t i = 0; i < v.size(); ++i) ASSERT_EQ(read[i], v[i]) << name << " at " << i;
+  }
 }
 
 // A real-time run locks its memory, now and to come; the columns' file

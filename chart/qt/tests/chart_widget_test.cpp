@@ -8,7 +8,6 @@
 
 #include "app/textconv.h"
 #include "chart/line_series.h"
-#include "chart/number_format.h"
 #include "qt_app.h"
 
 namespace kolva::chart::qt {
@@ -19,7 +18,7 @@ namespace {
 class ChartWidgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
+    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
       return app::FloatPatternText(pattern, value);
     });
     widget.SetErrorHandler([](std::exception_ptr) { ADD_FAILURE() << "a paint failed"; });

@@ -11,7 +11,6 @@
 
 #include "app/textconv.h"
 #include "chart/line_series.h"
-#include "chart/number_format.h"
 #include "chart/qt/chart_widget.h"
 #include "qt_app.h"
 
@@ -28,7 +27,7 @@ struct Case {
 class LineReductionTest : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
+    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
       return app::FloatPatternText(pattern, value);
     });
     widget.resize(173, 117);

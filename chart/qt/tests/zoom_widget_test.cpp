@@ -9,7 +9,6 @@
 
 #include "app/textconv.h"
 #include "chart/line_series.h"
-#include "chart/number_format.h"
 #include "chart/qt/chart_widget.h"
 #include "chart/qt/tests/qt_app.h"
 
@@ -33,7 +32,7 @@ constexpr int kInset = 3;
 class ZoomWidget : public ::testing::Test {
  protected:
   ZoomWidget() {
-    SetPatternFormatter([](const std::string& pattern, long double value) {
+    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
       return app::FloatPatternText(pattern, value);
     });
     widget.resize(477, 310);
