@@ -154,24 +154,51 @@ void TCustomChartAxis::SetVisible(bool value) {
 
 // --- Range and mapping ------------------------------------------------------
 
-void TCustomChartAxis::RecalcRange() {
+AxisRange TCustomChartAxis::RecalculatedEnds() const {
+  AxisRange ends{minimum_, maximum_};
+  if (!automatic_ && !automaticMaximum_ && !automaticMinimum_) return ends;
   const std::vector<AxisSeriesExtent> series = host_.SeriesOnAxis(*this);
-  if (automatic_ || automaticMaximum_) maximum_ = AutoRangeValue(series, false);
-  if (automatic_ || automaticMinimum_) minimum_ = AutoRangeValue(series, true);
+  if (automatic_ || automaticMaximum_) ends.maximum = AutoRangeValue(series, false);
+  if (automatic_ || automaticMinimum_) ends.minimum = AutoRangeValue(series, true);
+  return ends;
+}
+
+void TCustomChartAxis::RecalcRange() {
+  const AxisRange ends = RecalculatedEnds();
+  maximum_ = ends.maximum;
+  minimum_ = ends.minimum;
   rangeMax_ = maximum_;
   rangeMin_ = minimum_;
   rangeSpan_ = static_cast<double>(static_cast<long double>(rangeMax_) - rangeMin_);
 }
 
+TAxisLayout TCustomChartAxis::WorkingLayout() const {
+  TAxisLayout layout;
+  layout.inverted = inverted_;
+  layout.minimum = minimum_;
+  layout.maximum = maximum_;
+  layout.rangeMin = rangeMin_;
+  layout.rangeMax = rangeMax_;
+  layout.rangeSpan = rangeSpan_;
+  layout.titlePos = titlePos_;
+  layout.labelsPos = labelsPos_;
+  layout.axisLinePos = axisLinePos_;
+  return layout;
+}
+
+void TCustomChartAxis::TakeLayout(const TAxisLayout& layout) {
+  if (automatic_ || automaticMaximum_) maximum_ = layout.maximum;
+  if (automatic_ || automaticMinimum_) minimum_ = layout.minimum;
+  rangeMin_ = layout.rangeMin;
+  rangeMax_ = layout.rangeMax;
+  rangeSpan_ = layout.rangeSpan;
+  titlePos_ = layout.titlePos;
+  labelsPos_ = layout.labelsPos;
+  axisLinePos_ = layout.axisLinePos;
+}
+
 AxisMapping TCustomChartAxis::Mapping() const {
-  const TRect r = host_.ChartRect();
-  AxisMapping m{rangeMin_, rangeMax_, rangeSpan_, r.Top, r.Bottom, false, inverted_};
-  if (IsHorizontal()) {
-    m.low = r.Left;
-    m.high = r.Right;
-    m.horizontal = true;
-  }
-  return m;
+  return MappingOf(side_, WorkingLayout(), host_.ChartRect());
 }
 
 void TCustomChartAxis::ApplySeriesMargins(int lowMargin, int highMargin) {
@@ -210,20 +237,27 @@ std::string TCustomChartAxis::LabelTextOf(double value) {
   return LabelText(value, true);
 }
 
-int TCustomChartAxis::LabelSizeOf(double value) {
-  const TCanvas3D& canvas = host_.Canvas();
+int TCustomChartAxis::LabelSizeOf(double value, TextMetrics& metrics) {
   const bool level = labelsAngle_ == 0 || labelsAngle_ == 180;
-  if (IsHorizontal() == level) return canvas.TextWidth(LabelTextOf(value));
-  return canvas.FontHeight();
+  if (IsHorizontal() == level) return metrics.TextWidth(labelsFont_, LabelTextOf(value));
+  return metrics.FontHeight(labelsFont_);
+}
+
+double TCustomChartAxis::LabelStep(const TAxisLayout& layout, const TRect& chartRect,
+                                   TextMetrics& metrics) {
+  const int size =
+      std::max(LabelSizeOf(layout.rangeMin, metrics), LabelSizeOf(layout.rangeMax, metrics));
+  const int length = IsHorizontal() ? chartRect.Width() : chartRect.Height();
+  const int count = MaxLabelCount(size, length, labelsSeparation_);
+  return kolva::chart::LabelStep(count, increment_, layout.rangeSpan, labelsSeparation_);
 }
 
 double TCustomChartAxis::LabelStep() {
+  CanvasTextMetrics metrics(host_.Canvas());
+  // Measuring leaves LabelsFont selected, also when there is nothing to
+  // measure.
   host_.Canvas().Font().Assign(labelsFont_);
-  const int size = std::max(LabelSizeOf(rangeMin_), LabelSizeOf(rangeMax_));
-  const TRect r = host_.ChartRect();
-  const int length = IsHorizontal() ? r.Width() : r.Height();
-  const int count = MaxLabelCount(size, length, labelsSeparation_);
-  return kolva::chart::LabelStep(count, increment_, rangeSpan_, labelsSeparation_);
+  return LabelStep(WorkingLayout(), host_.ChartRect(), metrics);
 }
 
 TAxisLabelStyle TCustomChartAxis::ResolvedLabelStyle() const {
@@ -234,16 +268,23 @@ TAxisLabelStyle TCustomChartAxis::ResolvedLabelStyle() const {
   return talValue;
 }
 
-int TCustomChartAxis::MaxLabelsWidth() {
+int TCustomChartAxis::MaxLabelsWidth(const TAxisLayout& layout, const TRect& chartRect,
+                                     TextMetrics& metrics) {
   // Mark and text labels are not drawn by this engine, so they take no room.
   if (ResolvedLabelStyle() != talValue) return 0;
-  AxisRange ends{rangeMin_, rangeMax_};
-  if (roundFirstLabel_) ends = LabelEnds(rangeMin_, rangeMax_, LabelStep(), true);
-  TCanvas3D& canvas = host_.Canvas();
-  canvas.Font().Assign(labelsFont_);
-  const int widest = std::max(canvas.TextWidth(LabelText(ends.maximum, false)),
-                              canvas.TextWidth(LabelText(ends.minimum, false)));
-  return widest + canvas.TextWidth(" ");
+  AxisRange ends{layout.rangeMin, layout.rangeMax};
+  if (roundFirstLabel_) {
+    ends = LabelEnds(layout.rangeMin, layout.rangeMax, LabelStep(layout, chartRect, metrics), true);
+  }
+  const int widest = std::max(metrics.TextWidth(labelsFont_, LabelText(ends.maximum, false)),
+                              metrics.TextWidth(labelsFont_, LabelText(ends.minimum, false)));
+  return widest + metrics.TextWidth(labelsFont_, " ");
+}
+
+int TCustomChartAxis::MaxLabelsWidth() {
+  CanvasTextMetrics metrics(host_.Canvas());
+  host_.Canvas().Font().Assign(labelsFont_);
+  return MaxLabelsWidth(WorkingLayout(), host_.ChartRect(), metrics);
 }
 
 }  // namespace kolva::chart

@@ -13,6 +13,7 @@
 #include "chart/chart_pen.h"
 #include "chart/geometry.h"
 #include "chart/store_changed.h"
+#include "chart/text_metrics.h"
 
 namespace kolva::chart {
 
@@ -152,6 +153,23 @@ class TCustomChartAxis {
   // and the axis line on the host's canvas.
   void DrawAxis();
 
+  // --- The same steps for a layout computed ahead of the paint -------------
+  // Minimum and Maximum as RecalcRange would fill them; changes nothing.
+  AxisRange RecalculatedEnds() const;
+  // ReserveSpace for `layout`: takes the bands off `rect` and records their
+  // sizes and edges in `layout`, whose range is used; `chartRect` is the
+  // plot the label step is measured against.
+  void ReserveSpace(TRect& rect, const TRect& chartRect, TAxisLayout& layout, TextMetrics& metrics);
+  // The label step of `layout`'s range along `chartRect`.
+  double LabelStep(const TAxisLayout& layout, const TRect& chartRect, TextMetrics& metrics);
+  int MaxLabelsWidth(const TAxisLayout& layout, const TRect& chartRect, TextMetrics& metrics);
+  // Makes the layout's range and positions the axis' working state, and its
+  // automatic ends Minimum and Maximum, as the paint that draws it does.
+  void TakeLayout(const TAxisLayout& layout);
+  // Draws title, labels, ticks, grid and the axis line where `layout` puts
+  // them, against the host's ChartRect.
+  void DrawAxis(const TAxisLayout& layout);
+
   int ValueToPixel(double value) const;
   double PixelToValue(int pixel) const;
   // The working range and ChartRect's extent along this axis.
@@ -183,7 +201,10 @@ class TCustomChartAxis {
   void Store(T& field, const T& value) {
     if (StoreChanged(field, value)) host_.Invalidate();
   }
-  int LabelSizeOf(double value);
+  int LabelSizeOf(double value, TextMetrics& metrics);
+  // The working state as a layout (without a label step).
+  TAxisLayout WorkingLayout() const;
+  std::vector<AxisMark> ValueMarks(double step, const TAxisLayout& layout);
   std::string LabelText(double value, bool withEvent);
 
   AxisHost& host_;

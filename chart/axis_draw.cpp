@@ -8,30 +8,43 @@
 
 namespace kolva::chart {
 
-void TCustomChartAxis::ReserveSpace(TRect& rect) {
+void TCustomChartAxis::ReserveSpace(TRect& rect, const TRect& chartRect, TAxisLayout& layout,
+                                    TextMetrics& metrics) {
   if (IsDepthAxis()) return;  // only a 3D chart gives the depth axis room
-  TCanvas3D& canvas = host_.Canvas();
   if (!title_.Caption().empty()) {
     int size = titleSize_;
     if (size == 0) {
-      canvas.Font().Assign(title_.Font());
       const bool level = title_.Angle() == 0 || title_.Angle() == 180;
-      size = IsHorizontal() == level ? canvas.FontHeight() : canvas.TextWidth(title_.Caption());
+      size = IsHorizontal() == level ? metrics.FontHeight(title_.Font())
+                                     : metrics.TextWidth(title_.Font(), title_.Caption());
     }
-    titlePos_ = ShrinkSide(rect, side_, size);
+    layout.titleSize = size;
+    layout.titlePos = ShrinkSide(rect, side_, size);
   }
   if (labels_) {
     int size = labelsSize_;
     if (size == 0) {
-      canvas.Font().Assign(labelsFont_);
       const bool level = labelsAngle_ == 0 || labelsAngle_ == 180;
-      size = IsHorizontal() == level ? canvas.FontHeight() : MaxLabelsWidth();
+      size = IsHorizontal() == level ? metrics.FontHeight(labelsFont_)
+                                     : MaxLabelsWidth(layout, chartRect, metrics);
     }
-    labelsPos_ = ShrinkSide(rect, side_, size);
+    layout.labelsSize = size;
+    layout.labelsPos = ShrinkSide(rect, side_, size);
   }
   const int ticks = TickBandSize({axis_.Visible(), axis_.Width(), ticks_.Visible(), tickLength_,
                                   minorTicks_.Visible(), minorTickLength_, host_.WallSize(*this)});
-  if (ticks > 0) ShrinkSide(rect, side_, ticks);
+  if (ticks > 0) {
+    layout.tickSize = ticks;
+    ShrinkSide(rect, side_, ticks);
+  }
+}
+
+void TCustomChartAxis::ReserveSpace(TRect& rect) {
+  CanvasTextMetrics metrics(host_.Canvas());
+  TAxisLayout layout = WorkingLayout();
+  ReserveSpace(rect, host_.ChartRect(), layout, metrics);
+  titlePos_ = layout.titlePos;
+  labelsPos_ = layout.labelsPos;
 }
 
 namespace {
@@ -86,21 +99,29 @@ void DrawMarks(TCanvas3D& canvas, const TCustomChartAxis& axis, TColor panelColo
 }  // namespace
 
 std::vector<AxisMark> TCustomChartAxis::ValueMarks(double step) {
+  TAxisLayout layout = WorkingLayout();
+  layout.axisLinePos = AxisLineOf(host_.ChartRect(), side_);
+  return ValueMarks(step, layout);
+}
+
+std::vector<AxisMark> TCustomChartAxis::ValueMarks(double step, const TAxisLayout& layout) {
   const std::vector<double> values =
-      LabelValues({rangeMin_, rangeMax_, step, roundFirstLabel_, labelsOnAxis_});
+      LabelValues({layout.rangeMin, layout.rangeMax, step, roundFirstLabel_, labelsOnAxis_});
+  AxisMarkStyle style;
+  style.chartRect = host_.ChartRect();
+  const AxisMapping mapping = MappingOf(side_, layout, style.chartRect);
   std::vector<AxisLabel> labels;
   labels.reserve(values.size());
   for (double v : values) {
-    labels.push_back({v, ValueToPixel(v), labels_ ? LabelTextOf(v) : std::string()});
+    labels.push_back(
+        {v, kolva::chart::ValueToPixel(mapping, v), labels_ ? LabelTextOf(v) : std::string()});
   }
-  AxisMarkStyle style;
-  style.chartRect = host_.ChartRect();
-  style.axisLinePos = AxisLineOf(style.chartRect, side_);
-  style.labelsPos = labelsPos_;
+  style.axisLinePos = layout.axisLinePos;
+  style.labelsPos = layout.labelsPos;
   style.fontHeight = host_.Canvas().FontHeight();
   style.wallSize = host_.WallSize(*this);
-  style.rangeMin = rangeMin_;
-  style.rangeMax = rangeMax_;
+  style.rangeMin = layout.rangeMin;
+  style.rangeMax = layout.rangeMax;
   style.ticks = ticks_.Visible();
   style.tickLength = tickLength_;
   style.grid = grid_.Visible();
@@ -117,34 +138,42 @@ std::vector<AxisMark> TCustomChartAxis::ValueMarks(double step) {
 
 void TCustomChartAxis::DrawAxis() {
   if (IsDepthAxis()) return;  // drawn only in 3D
+  TAxisLayout layout = WorkingLayout();
+  layout.labelStep = LabelStep();
+  layout.axisLinePos = AxisLineOf(host_.ChartRect(), side_);
+  axisLinePos_ = layout.axisLinePos;
+  DrawAxis(layout);
+}
+
+void TCustomChartAxis::DrawAxis(const TAxisLayout& layout) {
+  if (IsDepthAxis()) return;  // drawn only in 3D
   TCanvas3D& canvas = host_.Canvas();
   const std::vector<AxisSeriesExtent> series = host_.SeriesOnAxis(*this);
   isDateTimeAxis_ = !series.empty() && series.front().dateTime;
   canvas.Font().Assign(labelsFont_);
-  const double step = LabelStep();
+  const double step = layout.labelStep;
   const TRect r = host_.ChartRect();
-  axisLinePos_ = AxisLineOf(r, side_);
 
   if (!title_.Caption().empty()) {
     PrepareText(canvas, title_.Font(), host_.PanelColor());
     const int along = IsHorizontal() ? (r.Left + r.Right) / 2 : (r.Top + r.Bottom) / 2;
     const AxisMark mark =
-        AxisTextMark(side_, along, titlePos_, canvas.FontHeight(), title_.Caption());
+        AxisTextMark(side_, along, layout.titlePos, canvas.FontHeight(), title_.Caption());
     canvas.SetTextAlign(mark.align);
     canvas.TextOut(mark.x0, mark.y0, mark.text);
   }
-  if (step > 0.0 && rangeMax_ >= rangeMin_ && ResolvedLabelStyle() == talValue) {
+  if (step > 0.0 && layout.rangeMax >= layout.rangeMin && ResolvedLabelStyle() == talValue) {
     // The marks are placed with the labels font's height: the title may
     // have left its own font selected.
     canvas.Font().Assign(labelsFont_);
-    DrawMarks(canvas, *this, host_.PanelColor(), ValueMarks(step));
+    DrawMarks(canvas, *this, host_.PanelColor(), ValueMarks(step, layout));
   }
   if (axis_.Visible()) {
     canvas.UsePen(axis_);
     if (IsHorizontal()) {
-      canvas.HorizontalSegment(r.Left, r.Right, axisLinePos_);
+      canvas.HorizontalSegment(r.Left, r.Right, layout.axisLinePos);
     } else {
-      canvas.VerticalSegment(axisLinePos_, r.Top, r.Bottom);
+      canvas.VerticalSegment(layout.axisLinePos, r.Top, r.Bottom);
     }
   }
 }

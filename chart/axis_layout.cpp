@@ -47,6 +47,17 @@ int AxisLineOf(const TRect& chartRect, AxisSide side) {
   return 0;
 }
 
+AxisMapping MappingOf(AxisSide side, const TAxisLayout& axis, const TRect& chartRect) {
+  AxisMapping m{axis.rangeMin,    axis.rangeMax, axis.rangeSpan, chartRect.Top,
+                chartRect.Bottom, false,         axis.inverted};
+  if (side == AxisSide::kTop || side == AxisSide::kBottom) {
+    m.low = chartRect.Left;
+    m.high = chartRect.Right;
+    m.horizontal = true;
+  }
+  return m;
+}
+
 AxisMark AxisTextMark(AxisSide side, int along, int edge, int fontHeight, std::string text) {
   AxisMark mark{AxisMarkKind::kLabel, along, edge, 0, 0, kTextAlignCenter | kTextAlignTop,
                 std::move(text)};

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "chart/axis_scale.h"
 #include "chart/geometry.h"
 
 namespace kolva::chart {
@@ -33,6 +34,34 @@ int TickBandSize(const TickBand& band);
 
 // The position of the axis line: the edge of ChartRect on the axis' side.
 int AxisLineOf(const TRect& chartRect, AxisSide side);
+
+// What one paint decides for an axis before anything is drawn: its range,
+// the bands it takes off the plot and where its line, labels and title go.
+struct TAxisLayout {
+  bool shown = false;  // the chart shows it: it takes room and is drawn
+  bool inverted = false;
+  // Minimum and Maximum as the range recalculation fills them (automatic
+  // ends from the series, the others as set).
+  double minimum = 0.0;
+  double maximum = 0.0;
+  // The working range: the ends above, widened by the series' margins.
+  double rangeMin = 0.0;
+  double rangeMax = 0.0;
+  double rangeSpan = 0.0;
+  // The widths of the title, labels and tick bands (0: not taken), and the
+  // inner edges of the title and labels bands.
+  int titleSize = 0;
+  int labelsSize = 0;
+  int tickSize = 0;
+  int titlePos = 0;
+  int labelsPos = 0;
+  int axisLinePos = 0;
+  double labelStep = 0.0;  // the step of the value labels (shown axes)
+  friend bool operator==(const TAxisLayout&, const TAxisLayout&) = default;
+};
+
+// The axis' working range against the plot rectangle.
+AxisMapping MappingOf(AxisSide side, const TAxisLayout& axis, const TRect& chartRect);
 
 // How an axis' ticks, grid lines and labels are laid out around its line.
 struct AxisMarkStyle {

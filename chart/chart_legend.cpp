@@ -6,10 +6,15 @@
 #include "chart/chart_errors.h"
 #include "chart/custom_chart.h"
 #include "chart/number_format.h"
+#include "chart/text_metrics.h"
 
 namespace kolva::chart {
 
-TChartLegend::TChartLegend(TCustomChart& chart) : TChartFontObject(chart), chart_(chart) {
+TChartLegend::TChartLegend(TCustomChart& chart)
+    : TChartFontObject(chart),
+      ColorBoxWidth(chart.Layout().legend.geometry.colorBoxWidth),
+      LegendRect(chart.Layout().legend.rect),
+      chart_(chart) {
   dividingLines_.OnChange.Set([this] { Repaint(); });
   frame_.OnChange.Set([this] { Repaint(); });
 }
@@ -102,6 +107,14 @@ int TChartLegend::MaxLegendTextWidth(int n) const {
   int widest = 0;
   for (int i = firstValue_; i < firstValue_ + count; ++i)
     widest = std::max(widest, canvas.TextWidth(LegendItemText(i)));
+  return widest;
+}
+
+int TChartLegend::MaxLegendTextWidth(int n, TextMetrics& metrics) const {
+  const int count = n < 0 ? LegendItemCount() : n;
+  int widest = 0;
+  for (int i = firstValue_; i < firstValue_ + count; ++i)
+    widest = std::max(widest, metrics.TextWidth(Font(), LegendItemText(i)));
   return widest;
 }
 

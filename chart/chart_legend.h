@@ -13,6 +13,7 @@ namespace kolva::chart {
 
 class TCustomChart;
 class TChartSeries;
+class TextMetrics;
 enum TLegendStyle : int { lsAuto, lsSeries, lsValues, lsLastValues };
 enum TLegendTextStyle : int {
   ltsPlain,
@@ -83,29 +84,32 @@ class TChartLegend : public TChartFontObject {
   // The widest of items FirstValue .. FirstValue + n - 1 in the canvas'
   // current font (n = -1: all items); 0 for none.
   int MaxLegendTextWidth(int n) const;
+  // The same measured in the legend's font.
+  int MaxLegendTextWidth(int n, TextMetrics& metrics) const;
   // Rows (vertical legend) or columns that fit from pos in steps of size.
   int LegendRowsThatFit(int pos, int size) const;
 
-  // Draws the legend on the chart's canvas and takes its strip and the gap
-  // off the chart's ChartRect. The chart calls it only while the legend is
-  // visible and some series is active.
-  void DrawLegend();
+  // Places the legend box and its rows for a paint and, when it has items,
+  // takes its strip and the gap off chartRect (left to be repaired). The
+  // chart lays it out only while it is visible and some series is active.
+  TLegendLayout Layout(const TRect& chartBounds, TRect& chartRect, TextMetrics& metrics) const;
+  // Draws the legend where the layout puts it.
+  void DrawLegend(const TLegendLayout& layout);
 
   // The chart's legend events (unassigned in the chart window).
   GetTextEvent OnGetLegendText;
   GetPosEvent OnGetLegendPos;
   GetRectEvent OnGetLegendRect;
 
-  // State of the last drawing: symbol width and the box without its
-  // frame, kept for the chart's mouse handling.
-  int ColorBoxWidth = 0;
-  TRect LegendRect;
+  // The picture on screen's symbol width and box without its frame.
+  const int& ColorBoxWidth;
+  const TRect& LegendRect;
 
  private:
   TChartSeries* ShownSeries(int n) const;
-  void DrawBox();
-  void DrawItems(const LegendGeometry& g, int fontHeight);
-  void DrawItem(const LegendGeometry& g, int fontHeight, int index, int p);
+  std::vector<TLegendRow> Rows(const LegendGeometry& g, int fontHeight) const;
+  void DrawBox(const TRect& legendRect);
+  void DrawItem(const TLegendLayout& layout, const TLegendRow& row);
   void DrawSymbol(int index, const TRect& rect);
 
   TCustomChart& chart_;

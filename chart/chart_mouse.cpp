@@ -20,8 +20,9 @@ bool Holds(TShiftState shift, TShiftState required) {
   return (shift & required) == required;
 }
 
-bool TitleHit(TChartTitle& title, int x, int y) {
-  return title.Visible() && !title.Text().empty() && Inside(title.TitleRect(), x, y);
+// A title drawn with lines on the picture on screen.
+bool TitleHit(const TTitleLayout& title, int x, int y) {
+  return title.shown && !title.lineX.empty() && Inside(title.rect, x, y);
 }
 
 }  // namespace
@@ -35,10 +36,13 @@ int SeriesPointAt(const TChartSeries& series, int x, int y) {
 // --- What lies under the mouse ---------------------------------------------
 
 bool TChartMouse::HitsAxis(const TCustomChartAxis& axis, int x, int y) const {
-  const TRect& r = chart_.ChartRect;
+  const TChartLayout& layout = chart_.Layout();
+  const TAxisLayout& a = layout.Axis(axis.Side());
+  const TRect& r = layout.chartRect;
+  if (!a.shown) return false;
   if (axis.IsHorizontal())
-    return x >= r.Left && x <= r.Right && std::abs(axis.AxisLinePos() - y) < kAxisClickTolerance;
-  return y >= r.Top && y <= r.Bottom && std::abs(axis.AxisLinePos() - x) < kAxisClickTolerance;
+    return x >= r.Left && x <= r.Right && std::abs(a.axisLinePos - y) < kAxisClickTolerance;
+  return y >= r.Top && y <= r.Bottom && std::abs(a.axisLinePos - x) < kAxisClickTolerance;
 }
 
 // The last series listed is drawn on top, so it is asked first.
@@ -54,21 +58,21 @@ bool TChartMouse::HitsSeries(int x, int y, TChartClickedPart& part) const {
   return false;
 }
 
+// By the layout of the picture on screen: what the operator clicks is what
+// the last paint drew, whatever changed since.
 TChartClickedPart TChartMouse::ClickedPart(int x, int y) const {
-  TChartLegend& legend = chart_.Legend();
-  if (legend.Visible() && chart_.CountActiveSeries() > 0 && Inside(legend.LegendRect, x, y))
-    return TChartClickedPart{hitLegend};
+  const TChartLayout& layout = chart_.Layout();
+  if (layout.legend.shown && Inside(layout.legend.rect, x, y)) return TChartClickedPart{hitLegend};
   TChartClickedPart part;
   if (HitsSeries(x, y, part)) return part;
   const std::array<TCustomChartAxis*, 5> axes = {&chart_.TopAxis(), &chart_.BottomAxis(),
                                                  &chart_.LeftAxis(), &chart_.RightAxis(),
                                                  &chart_.DepthAxis()};
   for (TCustomChartAxis* axis : axes)
-    if (chart_.IsAxisVisible(*axis) && HitsAxis(*axis, x, y))
-      return TChartClickedPart{hitAxis, nullptr, -1, axis};
-  if (TitleHit(chart_.Title(), x, y)) return TChartClickedPart{hitTitle};
-  if (TitleHit(chart_.Foot(), x, y)) return TChartClickedPart{hitFoot};
-  if (Inside(chart_.ChartRect, x, y) && chart_.SeriesCount() > 0)
+    if (HitsAxis(*axis, x, y)) return TChartClickedPart{hitAxis, nullptr, -1, axis};
+  if (TitleHit(layout.title, x, y)) return TChartClickedPart{hitTitle};
+  if (TitleHit(layout.foot, x, y)) return TChartClickedPart{hitFoot};
+  if (Inside(layout.chartRect, x, y) && chart_.SeriesCount() > 0)
     return TChartClickedPart{hitPlotArea};
   return TChartClickedPart{};
 }
@@ -176,7 +180,7 @@ void TChartMouse::MouseMove(TShiftState shift, int x, int y) {
 
 // Leaving ChartRect ends the pan for good: coming back does not resume it.
 void TChartMouse::PanTo(int x, int y) {
-  if (!Inside(chart_.ChartRect, x, y)) {
+  if (!Inside(chart_.Layout().chartRect, x, y)) {
     panState_.Active = false;
     return;
   }

@@ -14,8 +14,19 @@ namespace kolva::chart {
 
 class TCustomChartPanel;
 class TCanvas3D;
+class TextMetrics;
 
 enum TAlignment : int { taLeftJustify, taRightJustify, taCenter };
+
+// Where a title goes in one paint.
+struct TTitleLayout {
+  bool shown = false;  // Visible when laid out: drawn, even without lines
+  TRect rect;          // the frame rectangle (TitleRect)
+  int lineHeight = 0;
+  int top = 0;             // the top of the first line
+  std::vector<int> lineX;  // the left of each line
+  friend bool operator==(const TTitleLayout&, const TTitleLayout&) = default;
+};
 
 // A chart object with a font: the base of the titles and the legend. The
 // font starts as the default chart font; its changes invalidate the chart.
@@ -46,7 +57,8 @@ class TChartFontObject {
 // centred by default, in blue, with a hidden frame and a hollow brush.
 class TChartTitle : public TChartFontObject {
  public:
-  explicit TChartTitle(TCustomChartPanel& chart);
+  // The chart's Title (`atTop`) or its Foot.
+  TChartTitle(TCustomChartPanel& chart, bool atTop);
 
   bool AdjustFrame() const { return adjustFrame_; }
   void SetAdjustFrame(bool value) { Store(adjustFrame_, value); }
@@ -58,17 +70,19 @@ class TChartTitle : public TChartFontObject {
   void SetText(const std::vector<std::string>& lines) { Store(text_, lines); }
   bool Visible() const { return visible_; }
   void SetVisible(bool value) { Store(visible_, value); }
-  // Where the title was drawn last (its frame rectangle).
-  const TRect& TitleRect() const { return titleRect_; }
+  // Where the picture on screen has the title (its frame rectangle).
+  const TRect& TitleRect() const;
 
-  // Draws the title at the top (Title) or bottom (Foot) of chartRect and
-  // takes its lines' room off chartRect. A title without lines draws and
-  // takes nothing.
-  void Draw(TCanvas3D& canvas, TRect& chartRect, bool atTop);
+  // Places the title at the top (Title) or bottom (Foot) of chartRect and
+  // takes its lines' room off chartRect. A title without lines takes
+  // nothing.
+  TTitleLayout Layout(TRect& chartRect, TextMetrics& metrics) const;
+  // Draws the title where the layout puts it.
+  void Draw(TCanvas3D& canvas, const TTitleLayout& layout);
 
  private:
   int FrameWidth() const;
-  int LineX(TCanvas3D& canvas, const std::string& line, int left, int right) const;
+  int LineX(TextMetrics& metrics, const std::string& line, int left, int right) const;
 
   bool adjustFrame_ = true;
   TAlignment alignment_ = taCenter;
@@ -76,7 +90,7 @@ class TChartTitle : public TChartFontObject {
   TChartHiddenPen frame_;
   std::vector<std::string> text_;
   bool visible_ = true;
-  TRect titleRect_;
+  bool atTop_;
 };
 
 }  // namespace kolva::chart

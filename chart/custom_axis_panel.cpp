@@ -138,49 +138,42 @@ std::vector<AxisSeriesExtent> TCustomAxisPanel::SeriesOnAxis(const TCustomChartA
   return extents;
 }
 
-void TCustomAxisPanel::CalcAxesRect() {
-  TCustomChartAxis* order[] = {leftAxis_.get(), rightAxis_.get(), topAxis_.get(), bottomAxis_.get(),
-                               depthAxis_.get()};
-  for (TCustomChartAxis* axis : order) axis->RecalcRange();
-  RecalcWidthHeight();
-  for (TCustomChartAxis* axis : order) {
-    if (!IsAxisVisible(*axis)) continue;
-    TRect rest = ChartRect;
-    axis->ReserveSpace(rest);
-    TRect common;
-    if (IntersectRect(ChartRect, rest, common)) ChartRect = common;
-  }
-  RecalcWidthHeight();
-}
-
-void TCustomAxisPanel::CalcAxisPositions() {
-  TCustomChartAxis* order[] = {topAxis_.get(), leftAxis_.get(), rightAxis_.get(),
-                               bottomAxis_.get()};
-  for (TCustomChartAxis* axis : order) {
-    int low = 0;
-    int high = 0;
-    for (const TChartSeries* s : seriesList_) {
-      if (!s->Active() || !SeriesUsesAxis(*s, *axis)) continue;
-      int a = 0;
-      int b = 0;
-      if (axis->IsHorizontal())
-        s->CalcHorizMargins(a, b);
-      else
-        s->CalcVerticalMargins(a, b);
-      low = std::max(low, a);
-      high = std::max(high, b);
-    }
-    axis->ApplySeriesMargins(low, high);
+void TCustomAxisPanel::SeriesMargins(const TCustomChartAxis& axis, int& low, int& high) const {
+  low = 0;
+  high = 0;
+  for (const TChartSeries* s : seriesList_) {
+    if (!s->Active() || !SeriesUsesAxis(*s, axis)) continue;
+    int a = 0;
+    int b = 0;
+    if (axis.IsHorizontal())
+      s->CalcHorizMargins(a, b);
+    else
+      s->CalcVerticalMargins(a, b);
+    low = std::max(low, a);
+    high = std::max(high, b);
   }
 }
 
-void TCustomAxisPanel::DrawAxes() {
+void TCustomAxisPanel::TakeAxisLayout(const TChartLayout& layout) {
+  for (TCustomChartAxis* axis : {static_cast<TCustomChartAxis*>(leftAxis_.get()),
+                                 static_cast<TCustomChartAxis*>(rightAxis_.get()),
+                                 static_cast<TCustomChartAxis*>(topAxis_.get()),
+                                 static_cast<TCustomChartAxis*>(bottomAxis_.get()),
+                                 static_cast<TCustomChartAxis*>(depthAxis_.get())}) {
+    axis->TakeLayout(layout.Axis(axis->Side()));
+  }
+}
+
+void TCustomAxisPanel::DrawAxes(const TChartLayout& layout) {
   if (!axisVisible_) return;
   TCustomChartAxis* order[] = {topAxis_.get(), bottomAxis_.get(), leftAxis_.get(),
                                rightAxis_.get()};
-  for (TCustomChartAxis* axis : order)
-    if (IsAxisVisible(*axis)) axis->DrawAxis();
-  if (View3D() && IsAxisVisible(*depthAxis_)) depthAxis_->DrawAxis();
+  for (TCustomChartAxis* axis : order) {
+    const TAxisLayout& a = layout.Axis(axis->Side());
+    if (a.shown) axis->DrawAxis(a);
+  }
+  if (View3D() && layout.Axis(AxisSide::kDepth).shown)
+    depthAxis_->DrawAxis(layout.Axis(AxisSide::kDepth));
 }
 
 void TCustomAxisPanel::DrawSeries(TChartSeries& series) {

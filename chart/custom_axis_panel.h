@@ -71,6 +71,9 @@ class TCustomAxisPanel : public TCustomChartPanel {
 
   // The active series drawn against the axis with their extents along it.
   std::vector<AxisSeriesExtent> SeriesOnAxis(const TCustomChartAxis& axis) const;
+  // The largest margins, in pixels, that the active series drawn against
+  // the axis ask for at its low (left/top) and high ends.
+  void SeriesMargins(const TCustomChartAxis& axis, int& low, int& high) const;
 
   // The formatter of this chart's value texts: axis labels, legend and
   // series values. None (the default) raises std::logic_error when a text
@@ -85,10 +88,10 @@ class TCustomAxisPanel : public TCustomChartPanel {
   AxisLabelEvent OnGetAxisLabel;
 
  protected:
-  // The paint steps that belong to the axes.
-  void CalcAxesRect();
-  void CalcAxisPositions();
-  void DrawAxes();
+  // The axes' ranges and positions of the layout become their working
+  // state; then the shown axes are drawn where it puts them.
+  void TakeAxisLayout(const TChartLayout& layout);
+  void DrawAxes(const TChartLayout& layout);
   // Draws one series: visible range, clip, points, events.
   void DrawSeries(TChartSeries& series);
   bool SeriesUsesAxis(const TChartSeries& series, const TCustomChartAxis& axis) const;

@@ -7,8 +7,8 @@ namespace kolva::chart {
 
 TCustomChart::TCustomChart(std::unique_ptr<TChartCanvas3D> canvas)
     : TCustomAxisPanel(std::move(canvas)) {
-  title_ = std::make_unique<TChartTitle>(*this);
-  foot_ = std::make_unique<TChartTitle>(*this);
+  title_ = std::make_unique<TChartTitle>(*this, true);
+  foot_ = std::make_unique<TChartTitle>(*this, false);
   gradient_ = std::make_unique<TChartGradient>(*this);
   backWall_ = std::make_unique<TChartWall>(*this);
   leftWall_ = std::make_unique<TChartWall>(*this);
@@ -46,16 +46,21 @@ std::string TCustomChart::SeriesLegendTitle(int n) const {
   return "Series " + std::string(digits, end);
 }
 
-void TCustomChart::InternalDraw(const TRect& bounds) {
-  PaintPanel(bounds);
+// The series' before-drawing hooks run first: what they change is part of
+// the picture they come before.
+TChartLayout TCustomChart::LayOut(const TRect& bounds, TextMetrics& metrics) {
   for (TChartSeries* s : SeriesList())
     if (s->Active()) s->DoBeforeDrawChart();
-  DrawTitlesAndLegend();
   for (TChartSeries* s : SeriesList()) s->SetZOrder(0);
-  CalcAxesRect();
-  CalcAxisPositions();
-  DrawWalls();
-  DrawAxes();
+  return ComputeLayout(*this, bounds, metrics);
+}
+
+void TCustomChart::InternalDraw(const TChartLayout& layout) {
+  TakeAxisLayout(layout);
+  PaintPanel(layout.chartBounds);
+  DrawTitlesAndLegend(layout);
+  DrawWalls(layout.chartRect);
+  DrawAxes(layout);
   for (TChartSeries* s : SeriesList())
     if (s->Active()) DrawSeries(*s);
   // The band of a zoom drag under way, over everything and unclipped, as
@@ -68,24 +73,21 @@ void TCustomChart::InternalDraw(const TRect& bounds) {
   if (OnAfterDraw) OnAfterDraw(*this);
 }
 
-void TCustomChart::DrawTitlesAndLegend() {
-  bool legendShown = legend_->Visible() && CountActiveSeries() > 0;
-  if (legendShown && legend_->Vertical()) DrawLegend();
-  if (title_->Visible()) DrawTitle(*title_, true);
-  if (foot_->Visible()) DrawTitle(*foot_, false);
-  if (legendShown && !legend_->Vertical()) DrawLegend();
+// In the order the layout was decided in: a legend at the side before the
+// titles, one at the top or bottom after them.
+void TCustomChart::DrawTitlesAndLegend(const TChartLayout& layout) {
+  const bool vertical = layout.legend.geometry.vertical;
+  if (layout.legend.shown && vertical) DrawLegend(layout.legend);
+  if (layout.title.shown) title_->Draw(ChartCanvas(), layout.title);
+  if (layout.foot.shown) foot_->Draw(ChartCanvas(), layout.foot);
+  if (layout.legend.shown && !vertical) DrawLegend(layout.legend);
 }
 
-void TCustomChart::DrawLegend() {
-  legend_->DrawLegend();
+void TCustomChart::DrawLegend(const TLegendLayout& layout) {
+  legend_->DrawLegend(layout);
 }
 
-void TCustomChart::DrawTitle(TChartTitle& title, bool atTop) {
-  title.Draw(ChartCanvas(), ChartRect, atTop);
-  RecalcWidthHeight();
-}
-
-void TCustomChart::DrawWalls() {
+void TCustomChart::DrawWalls(const TRect& chartRect) {
   TCanvas3D& canvas = ChartCanvas();
   const TChartWall& wall = *backWall_;
   canvas.UsePen(wall.Pen());
@@ -98,7 +100,7 @@ void TCustomChart::DrawWalls() {
       canvas.SetBackgroundColor(wall.Brush().Color());
   }
   if (!View3D())
-    canvas.Rectangle(ChartRect.Left, ChartRect.Top, ChartRect.Right + 1, ChartRect.Bottom);
+    canvas.Rectangle(chartRect.Left, chartRect.Top, chartRect.Right + 1, chartRect.Bottom);
 }
 
 }  // namespace kolva::chart

@@ -90,12 +90,11 @@ class TCustomChart : public TCustomAxisPanel {
   MouseEvent OnMouseUp;
 
  protected:
-  void InternalDraw(const TRect& bounds) override;
-  void DrawTitlesAndLegend();
-  void DrawTitle(TChartTitle& title, bool atTop);
-  // Draws the legend and takes its strip off ChartRect.
-  virtual void DrawLegend();
-  void DrawWalls();
+  TChartLayout LayOut(const TRect& bounds, TextMetrics& metrics) override;
+  void InternalDraw(const TChartLayout& layout) override;
+  void DrawTitlesAndLegend(const TChartLayout& layout);
+  virtual void DrawLegend(const TLegendLayout& layout);
+  void DrawWalls(const TRect& chartRect);
 
  private:
   std::unique_ptr<TChartTitle> title_;

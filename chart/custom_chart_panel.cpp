@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "chart/custom_chart_panel.h"
 
-#include "chart/mul_div.h"
+#include "chart/text_metrics.h"
 
 namespace kolva::chart {
 
@@ -29,35 +29,11 @@ void TCustomChartPanel::Paint() {
 }
 
 void TCustomChartPanel::Draw(const TRect& rect) {
-  ChartBounds = canvas_->BeginDrawing(view3DOptions_, rect, view3D_);
-  int w = ChartBounds.Width();
-  int h = ChartBounds.Height();
-  ChartRect = TRect{ChartBounds.Left + borderWidth_ + MulDiv(marginLeft_, w, 100),
-                    ChartBounds.Top + borderWidth_ + MulDiv(marginTop_, h, 100),
-                    ChartBounds.Right - borderWidth_ - MulDiv(marginRight_, w, 100),
-                    ChartBounds.Bottom - borderWidth_ - MulDiv(marginBottom_, h, 100)};
-  RecalcWidthHeight();
-  InternalDraw(ChartBounds);
+  const TRect bounds = canvas_->BeginDrawing(view3DOptions_, rect, view3D_);
+  CanvasTextMetrics metrics(*canvas_);
+  layout_ = LayOut(bounds, metrics);
+  InternalDraw(layout_);
   canvas_->CopyBufferToWindow(TPoint{rect.Left, rect.Top});
-}
-
-void TCustomChartPanel::RecalcWidthHeight() {
-  if (ChartRect.Left < ChartBounds.Left) ChartRect.Left = ChartBounds.Left;
-  if (ChartRect.Top < ChartBounds.Top) ChartRect.Top = ChartBounds.Top;
-  if (ChartRect.Right < ChartRect.Left) {
-    ChartRect.Right = ChartRect.Left + 1;
-  } else if (ChartRect.Right == ChartRect.Left) {
-    ChartRect.Right = ChartRect.Left + width_;
-  }
-  if (ChartRect.Bottom < ChartRect.Top) {
-    ChartRect.Bottom = ChartRect.Top + 1;
-  } else if (ChartRect.Bottom == ChartRect.Top) {
-    ChartRect.Bottom = ChartRect.Top + height_;
-  }
-  ChartWidth = ChartRect.Right - ChartRect.Left;
-  ChartHeight = ChartRect.Bottom - ChartRect.Top;
-  ChartXCenter = (ChartRect.Left + ChartRect.Right) / 2;
-  ChartYCenter = (ChartRect.Top + ChartRect.Bottom) / 2;
 }
 
 void TCustomChartPanel::SetBounds(int left, int top, int width, int height) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "chart/chart_canvas3d.h"
+#include "chart/chart_layout.h"
 #include "chart/color.h"
 #include "chart/geometry.h"
 #include "chart/store_changed.h"
@@ -23,6 +24,9 @@ inline constexpr int kSunkenEdgeWidth = 2;
 // (a window, or a test) supplies the canvas, a repaint request that the
 // message loop turns into one Paint call, and the control's size.
 class TCustomChartPanel {
+  // First of all members: the public views of it below refer to it.
+  TChartLayout layout_;
+
  public:
   explicit TCustomChartPanel(std::unique_ptr<TChartCanvas3D> canvas);
   virtual ~TCustomChartPanel();
@@ -82,17 +86,18 @@ class TCustomChartPanel {
 
   TChartCanvas3D& ChartCanvas() { return *canvas_; }
 
-  // Layout state of the current (or last) paint.
-  TRect ChartBounds;
-  TRect ChartRect;
-  int ChartWidth = 0;
-  int ChartHeight = 0;
-  int ChartXCenter = 0;
-  int ChartYCenter = 0;
+  // The layout of the picture on screen: the one the current (or last)
+  // paint draws from. Before the first paint every rectangle is empty.
+  const TChartLayout& Layout() const { return layout_; }
+  // Its figures under their usual names.
+  const TRect& ChartBounds = layout_.chartBounds;
+  const TRect& ChartRect = layout_.chartRect;
+  const int& ChartWidth = layout_.chartWidth;
+  const int& ChartHeight = layout_.chartHeight;
+  const int& ChartXCenter = layout_.chartXCenter;
+  const int& ChartYCenter = layout_.chartYCenter;
+  // The legend's colour during its drawing: the background of its symbols.
   TColor LegendColor = clWhite;
-
-  // Repairs an empty or inverted ChartRect and recomputes its derived values.
-  void RecalcWidthHeight();
 
   // The mouse cursor over the chart; the one it had when loading finished
   // is restored when the mouse leaves the chart.
@@ -115,8 +120,11 @@ class TCustomChartPanel {
   void Store(T& field, const T& value) {
     if (StoreChanged(field, value)) Invalidate();
   }
-  // Everything one paint draws, in order; ChartBounds and ChartRect are set.
-  virtual void InternalDraw(const TRect& bounds) = 0;
+  // The layout of a picture of `bounds`, computed before anything is drawn.
+  virtual TChartLayout LayOut(const TRect& bounds, TextMetrics& metrics) = 0;
+  // Everything one paint draws, in order, from the layout (the one Layout()
+  // answers by then).
+  virtual void InternalDraw(const TChartLayout& layout) = 0;
   // Fills the bounds with Color and draws the bevel rings.
   void PaintPanel(const TRect& bounds);
   void SetDestroying() { destroying_ = true; }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "chart/geometry.h"
 
@@ -38,6 +40,25 @@ struct LegendGeometry {
   int columns = 0;
   int items = 0;
   bool vertical = true;
+};
+
+// One item of the legend as one paint draws it.
+struct TLegendRow {
+  int index = 0;     // the item (FirstValue counted in)
+  int position = 0;  // p: its distance from the first item drawn
+  TPoint at;         // the top-left of its text
+  TRect symbol;      // its symbol's rectangle
+  std::string text;  // empty: neither text nor symbol is drawn
+  friend bool operator==(const TLegendRow&, const TLegendRow&) = default;
+};
+
+// Where the legend goes in one paint.
+struct TLegendLayout {
+  bool shown = false;  // visible with an active series: laid out (and drawn with items)
+  LegendGeometry geometry;
+  TRect rect;  // LegendRect: the box without its frame
+  int fontHeight = 0;
+  std::vector<TLegendRow> rows;
 };
 
 bool IsVerticalLegend(TLegendAlignment alignment);

@@ -268,9 +268,8 @@ class PodArray {
   // Maps the file up to at least `end` bytes; false, and Full(), when the
   // file cannot grow.
   bool ExtendFile(std::size_t end) {
-    if (full_) return false;
-    if (end > file_->MappedBytes() &&
-        !file_->Extend(end - file_->MappedBytes(), GetSpillSettings().chunkBytes)) {
+    if (end <= file_->MappedBytes()) return true;  // room mapped before the file filled
+    if (full_ || !file_->Extend(end - file_->MappedBytes(), GetSpillSettings().chunkBytes)) {
       full_ = true;
       return false;
     }

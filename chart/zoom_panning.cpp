@@ -46,18 +46,22 @@ void TChartZoom::SaveAxes() {
   axesSaved_ = true;
 }
 
+double TChartZoom::ShownValue(AxisSide side, int pixel) const {
+  return PixelToValue(chart_.Layout().Mapping(side), pixel);
+}
+
 void TChartZoom::ZoomToRect(TZoomPanningRecord band) {
   if (band.X0 > band.X1) std::swap(band.X0, band.X1);
   if (band.Y0 > band.Y1) std::swap(band.Y0, band.Y1);
   TZoomValues v;
-  v.LeftA = chart_.LeftAxis().PixelToValue(band.Y1);
-  v.LeftB = chart_.LeftAxis().PixelToValue(band.Y0);
-  v.RightA = chart_.RightAxis().PixelToValue(band.Y1);
-  v.RightB = chart_.RightAxis().PixelToValue(band.Y0);
-  v.TopA = chart_.TopAxis().PixelToValue(band.X0);
-  v.TopB = chart_.TopAxis().PixelToValue(band.X1);
-  v.BottomA = chart_.BottomAxis().PixelToValue(band.X0);
-  v.BottomB = chart_.BottomAxis().PixelToValue(band.X1);
+  v.LeftA = ShownValue(AxisSide::kLeft, band.Y1);
+  v.LeftB = ShownValue(AxisSide::kLeft, band.Y0);
+  v.RightA = ShownValue(AxisSide::kRight, band.Y1);
+  v.RightB = ShownValue(AxisSide::kRight, band.Y0);
+  v.TopA = ShownValue(AxisSide::kTop, band.X0);
+  v.TopB = ShownValue(AxisSide::kTop, band.X1);
+  v.BottomA = ShownValue(AxisSide::kBottom, band.X0);
+  v.BottomB = ShownValue(AxisSide::kBottom, band.X1);
   ZoomToValues(v);
 }
 
@@ -114,8 +118,8 @@ void TChartZoom::UndoZoom() {
 }
 
 void TChartZoom::ScrollAxis(TChartAxis& axis, int from, int to) {
-  const double d = static_cast<double>(static_cast<long double>(axis.PixelToValue(from)) -
-                                       axis.PixelToValue(to));
+  const double d = static_cast<double>(static_cast<long double>(ShownValue(axis.Side(), from)) -
+                                       ShownValue(axis.Side(), to));
   double newMin = static_cast<double>(static_cast<long double>(axis.Minimum()) + d);
   double newMax = static_cast<double>(static_cast<long double>(axis.Maximum()) + d);
   bool allow = true;

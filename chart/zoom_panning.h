@@ -4,6 +4,8 @@
 #include <array>
 #include <functional>
 
+#include "chart/axis_layout.h"
+
 namespace kolva::chart {
 
 class TCustomChart;
@@ -77,14 +79,15 @@ class TChartZoom {
 
   // Copies the four axes into SavedAxes unless a copy is held already.
   void SaveAxes();
-  // Zooms every axis to the band's edges, read with each axis' PixelToValue
-  // against the last paint's layout.
+  // Zooms every axis to the band's edges, read with each axis' range and
+  // line as the picture on screen has them.
   void ZoomToRect(TZoomPanningRecord band);
   void ZoomToValues(const TZoomValues& values);
   // Restores the saved axes (if any), fires OnUndoZoom and asks to repaint.
   void UndoZoom();
-  // Shifts the axis' range so that the value under pixel `from` comes under
-  // pixel `to`; OnAllowScroll may change the new ends or refuse.
+  // Shifts the axis' range so that the value under pixel `from` of the
+  // picture on screen comes under pixel `to`; OnAllowScroll may change the
+  // new ends or refuse.
   void ScrollAxis(TChartAxis& axis, int from, int to);
 
   // Paints the chart at once (one animated zoom step). Unset: the chart's
@@ -92,6 +95,9 @@ class TChartZoom {
   void SetRefreshRequest(std::function<void()> request) { refresh_ = std::move(request); }
 
  private:
+  // The value at a pixel along the axis of that side on the picture on
+  // screen.
+  double ShownValue(AxisSide side, int pixel) const;
   void AnimateTowards(const TZoomValues& values);
   void Refresh();
 
