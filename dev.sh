@@ -67,9 +67,9 @@ fuzz() {
 # threads: the sampler and the run loop, the reading queue, the results
 # reader and lines, the chart's min/max summary and its columns in files
 # (written by a thread of their own).
-tsan_tests=(app_sampler_idle_test app_sampler_restart_test app_acquisition_run_test
-            app_acquisition_run_click_test app_acquisition_run_failure_test
-            app_reading_queue_test app_results_reader_test app_results_lines_test
+tsan_tests=(app_run_sampler_idle_test app_run_sampler_restart_test app_run_acquisition_run_test
+            app_run_acquisition_run_click_test app_run_acquisition_run_failure_test
+            app_run_reading_queue_test app_files_results_reader_test app_files_results_lines_test
             chart_min_max_summary_test chart_spill_file_test)
 
 tsan() {

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "app/startup.h"
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/textconv.h"
+#include "app/run/card.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 
 namespace kolva::app {
 namespace {
@@ -26,20 +26,6 @@ void ReadCorrections(const std::string& path, Card& card, const SettingsNote& no
 
 }  // namespace
 
-Corrections CorrectionsOf(const Card& card) {
-  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
-          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
-}
-
-void ApplyCorrections(const Corrections& corrections, Card& card) {
-  card.ZeroCorrection1 = corrections.ZeroCorrection1;
-  card.ZeroCorrection2 = corrections.ZeroCorrection2;
-  card.Gain2Low = corrections.Gain2Low;
-  card.Gain2High = corrections.Gain2High;
-  card.ScaleLow = corrections.ScaleLow;
-  card.ScaleHigh = corrections.ScaleHigh;
-}
-
 void RunStartup(Card& card, StartupControls& controls, const std::function<void()>& launchProbe,
                 const std::string& folder, const SettingsNote& note) {
   if (launchProbe) launchProbe();
@@ -58,7 +44,10 @@ void RunStartup(Card& card, StartupControls& controls, const std::function<void(
   reading("konfig.txt", [&] {
     ReadKonfigFile(
         folder + "konfig.txt", controls,
-        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
+        [&card](bool high) {
+          card.WritePort32(card.BaseAddress, high ? Card::kRangeHigh : Card::kRangeLow);
+        },
+        note);
   });
   reading("korekcje.txt", [&] { ReadCorrections(folder + "korekcje.txt", card, note); });
   if (IsCardIdentity(card.ReadPort8(card.BaseAddress))) {

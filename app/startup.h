@@ -5,15 +5,11 @@
 #include <functional>
 #include <string>
 
-#include "app/settings_files.h"
+#include "app/files/settings_files.h"
 
 namespace kolva::app {
 
 class Card;
-
-// The card's six calibration values, out of it and into it.
-Corrections CorrectionsOf(const Card& card);
-void ApplyCorrections(const Corrections& corrections, Card& card);
 
 // What the start-up sequence sets besides konfig.txt's controls.
 class StartupControls : public KonfigControls {

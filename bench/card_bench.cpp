@@ -6,8 +6,8 @@
 
 #include <type_traits>
 
-#include "app/card.h"
-#include "app/tests/fake_controls.h"
+#include "app/run/card.h"
+#include "app/run/tests/fake_controls.h"
 #include "platform/clock.h"
 #include "platform/scan_code_latch.h"
 #include "platform/sim_card.h"

@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/results_chart.h"
+#include "app/run/results_chart.h"
 #include "wykres/form2.h"
 
 namespace {

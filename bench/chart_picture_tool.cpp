@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/results_chart.h"
+#include "app/run/results_chart.h"
 #include "wykres/chart_picture.h"
 #include "wykres/form2.h"
 

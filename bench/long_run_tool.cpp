@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "app/results_chart.h"
+#include "app/run/results_chart.h"
 #include "chart/spill_file.h"
 #include "wykres/form2.h"
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/results_lines.h"
-#include "app/results_reader.h"
+#include "app/files/results_lines.h"
+#include "app/files/results_reader.h"
 #include "results_text.h"
 
 namespace {

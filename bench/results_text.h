@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 
 namespace kolva::bench {
 

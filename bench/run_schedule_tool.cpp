@@ -32,13 +32,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/acquisition_run.h"
-#include "app/card.h"
-#include "app/control_state.h"
-#include "app/sampler.h"
-#include "app/textconv.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/card.h"
+#include "app/run/control_state.h"
+#include "app/run/sampler.h"
+#include "app/run/wall_clock.h"
+#include "app/text/textconv.h"
 #include "app/ui/results_chart_adapter.h"
-#include "app/wall_clock.h"
 #include "platform/clock.h"
 #include "platform/keyboard_port.h"
 #include "platform/sim_card.h"

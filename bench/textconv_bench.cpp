@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 
 namespace {
 

@@ -11,21 +11,41 @@ function(kolva_compile_options target)
   endif()
 endfunction()
 
+# kolva_header_root(<target> <var>)
+# Sets <var> to the folder through which a library shows its headers: links
+# to the .h files directly in the calling folder, at the path they have in the
+# source tree (<build>/include/kolva_app_text/app/text/textconv.h). A
+# library's code sees its own headers and those of the libraries it links,
+# never the others, so an include that points up a layer does not compile.
+function(kolva_header_root target var)
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  file(REMOVE_RECURSE ${root})
+  file(MAKE_DIRECTORY ${root}/${rel})
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(header ${headers})
+    get_filename_component(name ${header} NAME)
+    file(CREATE_LINK ${header} ${root}/${rel}/${name} SYMBOLIC)
+  endforeach()
+  set(${var} ${root} PARENT_SCOPE)
+endfunction()
+
 # kolva_library(<target> [QT] [LIBS <dep>...])
 # Builds every .cpp directly in the calling folder into one static library.
 function(kolva_library target)
   cmake_parse_arguments(ARG "QT" "" "LIBS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  kolva_header_root(${target} headerRoot)
   if(NOT sources)
     # A folder whose code is all in headers so far.
     add_library(${target} INTERFACE)
-    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_include_directories(${target} INTERFACE ${headerRoot})
     target_link_libraries(${target} INTERFACE ${ARG_LIBS})
     return()
   endif()
   add_library(${target} STATIC ${sources})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_include_directories(${target} PUBLIC ${headerRoot})
   target_link_libraries(${target} PUBLIC ${ARG_LIBS})
   if(ARG_QT)
     set_target_properties(${target} PROPERTIES AUTOMOC ON)
@@ -37,6 +57,7 @@ endfunction()
 # Every tests/*_test.cpp of the calling folder becomes one GoogleTest
 # program registered with CTest. Helpers shared by the tests of a folder
 # live in tests/*_fake.cpp / tests/support*.cpp and are linked into each.
+# A test sees the whole source tree, for the fakes of other folders' tests.
 function(kolva_tests)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   set(dir ${CMAKE_CURRENT_SOURCE_DIR}/tests)
@@ -51,7 +72,7 @@ function(kolva_tests)
     add_executable(${exe} ${test} ${support})
     target_link_libraries(${exe} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock
                                          Threads::Threads)
-    target_include_directories(${exe} PRIVATE ${dir})
+    target_include_directories(${exe} PRIVATE ${dir} ${PROJECT_SOURCE_DIR})
     set_target_properties(${exe} PROPERTIES AUTOMOC ON)
     kolva_compile_options(${exe})
     add_test(NAME ${exe} COMMAND ${exe} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})

@@ -15,9 +15,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/results_lines.h"
-#include "app/textconv.h"
+#include "app/files/results_lines.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "platform/locale_settings.h"
 
 namespace {

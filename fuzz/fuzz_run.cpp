@@ -10,11 +10,11 @@
 #include <string>
 #include <thread>
 
-#include "app/acquisition_run.h"
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/sampler.h"
-#include "app/tests/fake_controls.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/card.h"
+#include "app/run/sampler.h"
+#include "app/run/tests/fake_controls.h"
+#include "app/text/errors.h"
 #include "fuzz/fuzz_files.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"

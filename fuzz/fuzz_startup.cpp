@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/card.h"
-#include "app/errors.h"
+#include "app/run/card.h"
+#include "app/run/tests/fake_controls.h"
 #include "app/startup.h"
-#include "app/tests/fake_controls.h"
-#include "app/textconv.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "fuzz/fuzz_files.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"

@@ -7,10 +7,10 @@
 #include <functional>
 #include <map>
 
-#include "app/acquisition_run.h"
-#include "app/errors.h"
-#include "app/settings_files.h"
-#include "app/textconv.h"
+#include "app/files/settings_files.h"
+#include "app/run/acquisition_run.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 
 namespace kolva::tools {
 namespace {

@@ -7,13 +7,13 @@
 #include <thread>
 #include <utility>
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/results_chart.h"
-#include "app/settings_files.h"
+#include "app/files/settings_files.h"
+#include "app/run/card.h"
+#include "app/run/results_chart.h"
+#include "app/run/wall_clock.h"
 #include "app/startup.h"
-#include "app/textconv.h"
-#include "app/wall_clock.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "tools/record_options.h"
 #include "tools/recorder_panel.h"
 
@@ -47,7 +47,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   Reading("konfig.txt", [&] {
     app::ReadKonfigFile(
         folder + "konfig.txt", panel,
-        [&card](std::uint32_t word) { card.WritePort32(card.BaseAddress, word); }, note);
+        [&card](bool high) { card.WritePort32(card.BaseAddress, RangeWord(high)); }, note);
   });
   app::Corrections corrections;
   Reading("korekcje.txt",

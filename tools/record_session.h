@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/sampler.h"
+#include "app/run/sampler.h"
 
 namespace kolva::app {
 class Card;

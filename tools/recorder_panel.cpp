@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "tools/recorder_panel.h"
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 
 namespace kolva::tools {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app/control_state.h"
-#include "app/settings_files.h"
+#include "app/files/settings_files.h"
+#include "app/run/control_state.h"
 #include "tools/record_options.h"
 
 namespace kolva::tools {

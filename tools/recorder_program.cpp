@@ -11,11 +11,11 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/run_summary.h"
-#include "app/sampler.h"
-#include "app/textconv.h"
+#include "app/run/card.h"
+#include "app/run/run_summary.h"
+#include "app/run/sampler.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "app/ui/error_box.h"
 #include "platform/clock.h"
 #include "platform/locale_settings.h"

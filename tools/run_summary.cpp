@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 
 namespace kolva::tools {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/sampler.h"
+#include "app/run/sampler.h"
 
 namespace kolva::tools {
 

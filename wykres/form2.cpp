@@ -6,7 +6,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "wykres/results_loader.h"
 
 namespace kolva::wykres {

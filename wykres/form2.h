@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/results_reader.h"
+#include "app/files/results_reader.h"
 #include "chart/line_series.h"
 #include "chart/qt/chart_widget.h"
 #include "wykres/results_loader.h"

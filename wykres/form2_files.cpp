@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/errors.h"
+#include "app/text/errors.h"
 #include "wykres/chart_picture.h"
 #include "wykres/form2.h"
 #include "wykres/picture_file.h"

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/results_reader.h"
+#include "app/files/results_reader.h"
 
 namespace kolva::wykres {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/card.h"
-#include "app/errors.h"
-#include "app/settings_files.h"
-#include "app/tests/child_process.h"
-#include "app/textconv.h"
-#include "fake_controls.h"
+#include "app/files/settings_files.h"
+#include "app/files/tests/child_process.h"
+#include "app/run/card.h"
+#include "app/run/tests/fake_controls.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "platform/locale_settings.h"
 #include "platform/sim_card.h"
 #include "platform/tests/fake_clock.h"
@@ -189,6 +189,14 @@ TEST_F(StartupTest, NoCardAtTheBaseFromBarTxt) {
   EXPECT_EQ(panel_.caption, "  No KOLVA card found");
   EXPECT_FALSE(panel_.cardButtonsEnabled);
   EXPECT_EQ(bus_->log[1], "write 1230 32800");
+}
+
+TEST_F(StartupTest, KonfigSelectingTheLowRangeWritesItsWord) {
+  WriteAll("$D800\r\n");
+  Write("konfig.txt", "0\r\n0\r\n0.001\r\n1\r\nfalse\r\n");
+  ASSERT_EQ(Run(), "");
+  EXPECT_FALSE(panel_.high);
+  EXPECT_EQ(bus_->log[1], "write D800 32");
 }
 
 TEST_F(StartupTest, MissingBarTxtEndsStartUpBeforeAnyPortAccess) {

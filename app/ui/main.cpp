@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/acquisition_run.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/wall_clock.h"
 #include "app/ui/chart_window_guard.h"
 #include "app/ui/close_on_signal.h"
 #include "app/ui/command_line.h"
@@ -19,7 +20,6 @@
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"
 #include "app/ui/results_chart_adapter.h"
-#include "app/wall_clock.h"
 #include "platform/clock.h"
 #include "platform/launcher.h"
 #include "platform/locale_settings.h"

@@ -21,11 +21,11 @@
 #include <QToolButton>
 #include <cstdio>
 
-#include "app/acquisition_run.h"
-#include "app/card.h"
-#include "app/run_summary.h"
-#include "app/settings_files.h"
-#include "app/textconv.h"
+#include "app/files/settings_files.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/card.h"
+#include "app/run/run_summary.h"
+#include "app/text/textconv.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "platform/locale_settings.h"

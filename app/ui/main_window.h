@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/control_state.h"
+#include "app/run/control_state.h"
 #include "app/startup.h"
 
 class QButtonGroup;

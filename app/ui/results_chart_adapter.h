@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/results_chart.h"
+#include "app/run/results_chart.h"
 
 namespace kolva::chart {
 class TChartSeries;

@@ -18,7 +18,7 @@
 #include <ctime>
 #include <vector>
 
-#include "app/results_chart.h"
+#include "app/run/results_chart.h"
 #include "wykres/form2.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "axis_host_fake.h"
 #include "chart/axis.h"
 

@@ -10,7 +10,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "axis_host_fake.h"
 
 namespace kolva::chart {

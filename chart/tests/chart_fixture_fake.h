@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/custom_chart.h"
 #include "recording_canvas.h"
 

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/custom_chart.h"
 #include "chart/custom_series.h"
 #include "chart/line_series.h"

@@ -11,7 +11,7 @@
 #include <regex>
 #include <thread>
 
-#include "app/errors.h"
+#include "app/text/errors.h"
 #include "tools/tests/recorder_child.h"
 #include "tools/tests/recorder_model.h"
 

@@ -8,7 +8,7 @@
 
 #include <fstream>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "tools/tests/recorder_child.h"
 
 namespace kolva::tools::testing {

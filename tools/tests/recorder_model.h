@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/card.h"
-#include "app/sampler.h"
+#include "app/run/card.h"
+#include "app/run/sampler.h"
 #include "platform/locale_settings.h"
 #include "platform/port_bus.h"
 #include "platform/tests/fake_clock.h"

@@ -6,7 +6,7 @@
 
 #include <QImage>
 
-#include "app/results_reader.h"
+#include "app/files/results_reader.h"
 #include "app/ui/results_chart_adapter.h"
 #include "chart/qt/tests/qt_app.h"
 #include "tools/tests/recorder_child.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <thread>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/qt/tests/qt_app.h"
 #include "chart/spill_file.h"
 #include "results_header.h"

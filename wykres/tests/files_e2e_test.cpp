@@ -17,7 +17,7 @@
 #include <string>
 #include <thread>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "app/ui/tests/x_session.h"
 #include "chart/qt/tests/qt_app.h"
 #include "wykres/chart_picture.h"

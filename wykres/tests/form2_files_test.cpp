@@ -14,9 +14,9 @@
 #include <string>
 #include <thread>
 
-#include "app/errors.h"
-#include "app/results_reader.h"
-#include "app/textconv.h"
+#include "app/files/results_reader.h"
+#include "app/text/errors.h"
+#include "app/text/textconv.h"
 #include "chart/qt/tests/qt_app.h"
 #include "results_header.h"
 #include "wykres/form2.h"

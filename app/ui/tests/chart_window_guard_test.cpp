@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "app/text/errors.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "chart/qt/tests/qt_app.h"

@@ -15,7 +15,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "app/text/errors.h"
 #include "app/ui/guard.h"
 
 namespace kolva::ui {

@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "app/card.h"
-#include "app/textconv.h"
+#include "app/run/card.h"
+#include "app/text/textconv.h"
 #include "app/ui/error_box.h"
 #include "app/ui/guard.h"
 #include "app/ui/main_window.h"

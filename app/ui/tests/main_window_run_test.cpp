@@ -10,9 +10,9 @@
 #include <QtTest/QTest>
 #include <functional>
 
-#include "app/acquisition_run.h"
-#include "app/run_summary.h"
-#include "app/sampler.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/run_summary.h"
+#include "app/run/sampler.h"
 #include "app/ui/chart_window_guard.h"
 #include "app/ui/results_chart_adapter.h"
 #include "main_window_fixture.h"

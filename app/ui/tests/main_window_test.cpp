@@ -10,7 +10,7 @@
 #include <QProperty>
 #include <QToolButton>
 
-#include "app/text_file.h"
+#include "app/files/text_file.h"
 #include "app/ui/readout_panel.h"
 #include "main_window_fixture.h"
 #include "platform/hardware_ports.h"

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <string>
 
-#include "app/acquisition_run.h"
-#include "app/card.h"
-#include "app/sampler.h"
-#include "app/tests/fake_controls.h"
+#include "app/run/acquisition_run.h"
+#include "app/run/card.h"
+#include "app/run/sampler.h"
+#include "app/run/tests/fake_controls.h"
 #include "chart/axis.h"
 #include "chart/qt/tests/qt_app.h"
 #include "platform/locale_settings.h"

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <stdexcept>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/line_series.h"
 #include "qt_app.h"
 

@@ -9,7 +9,7 @@
 #include <cmath>
 #include <random>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/line_series.h"
 #include "chart/qt/chart_widget.h"
 #include "qt_app.h"

@@ -7,7 +7,7 @@
 #include <exception>
 #include <stdexcept>
 
-#include "app/textconv.h"
+#include "app/text/textconv.h"
 #include "chart/line_series.h"
 #include "chart/qt/chart_widget.h"
 #include "chart/qt/tests/qt_app.h"
