@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/run/results_chart.h"
+#include "chart_readings.h"
 #include "wykres/form2.h"
 
 namespace {
@@ -29,18 +29,10 @@ QApplication& App() {
   return app;
 }
 
-// Readings like the simulated card's: input 1 a slow sine of about
-// +-700 mV with a ripple, input 2 a sawtooth; one sample every 50 ms.
 void Fill(TForm2& form, int n) {
   form.Series1().ClearPoints();
   form.Series2().ClearPoints();
-  for (int i = 0; i < n; ++i) {
-    const double t = i * 0.05;
-    const double in1 = 700.0 * std::sin(t * 0.7) + 15.0 * std::sin(t * 31.0);
-    const double in2 = 40.0 * std::fmod(t, 10.0) - 200.0;
-    form.Series1().AddPoint(t, static_cast<float>(in1), {}, kolva::app::ResultsChart::kInput1Color);
-    form.Series2().AddPoint(t, static_cast<float>(in2), {}, kolva::app::ResultsChart::kInput2Color);
-  }
+  kolva::bench::AddSimulatedReadings(form, n);
 }
 
 // Heap bytes in use, small blocks and mapped large ones alike.

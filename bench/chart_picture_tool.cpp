@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/run/results_chart.h"
+#include "chart_readings.h"
 #include "wykres/chart_picture.h"
 #include "wykres/form2.h"
 
@@ -24,17 +24,6 @@ namespace {
 using kolva::chart::mbLeft;
 using kolva::chart::mbRight;
 using kolva::wykres::TForm2;
-
-// Readings like the simulated card's, as the paint benchmark fills them.
-void Fill(TForm2& form, int n) {
-  for (int i = 0; i < n; ++i) {
-    const double t = i * 0.05;
-    const double in1 = 700.0 * std::sin(t * 0.7) + 15.0 * std::sin(t * 31.0);
-    const double in2 = 40.0 * std::fmod(t, 10.0) - 200.0;
-    form.Series1().AddPoint(t, static_cast<float>(in1), {}, kolva::app::ResultsChart::kInput1Color);
-    form.Series2().AddPoint(t, static_cast<float>(in2), {}, kolva::app::ResultsChart::kInput2Color);
-  }
-}
 
 struct Look {
   const char* name;
@@ -91,7 +80,7 @@ int main(int argc, char** argv) {
     for (const Look& look : Looks()) {
       TForm2 form;
       look.before(form);
-      Fill(form, n);
+      kolva::bench::AddSimulatedReadings(form, n);
       QImage image = kolva::wykres::RenderChartPicture(form, look.size);
       look.after(form);
       image = kolva::wykres::RenderChartPicture(form, look.size);
