@@ -226,8 +226,9 @@ class PodArray {
   T* FillingArea() const { return stage_ + filling_ * stageBlocks_ * kBlockSize; }
   // Hands the filled area's blocks (the last stageUsed_ ones) to the
   // file's writer, once the write before has finished, and goes on in the
-  // other area. A block is placed only when the values before it fill
-  // every block before it, so the area's blocks are all full.
+  // other area. An area fills up only by growing past its last block,
+  // which is done only when every value up to there is stored, so the
+  // blocks handed over are all full.
   void FlushStage() {
     Settle();
     flightFirst_ = blockCount_ - stageUsed_;

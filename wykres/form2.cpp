@@ -41,9 +41,7 @@ TForm2::TForm2(QWidget* parent) : QWidget(parent) {
 
   chart1_ = new qt::ChartWidget(this);
   // The chart's value texts use the application's picture formatter.
-  chart1_->Chart().SetValueFormatter([](const std::string& pattern, long double value) {
-    return app::FloatPatternText(pattern, value);
-  });
+  chart1_->Chart().SetValueFormatter(app::FloatPatternText);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(chart1_);

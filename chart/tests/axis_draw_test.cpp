@@ -67,11 +67,7 @@ int LengthOf(const Line& l) {
 
 class AxisDrawTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host.formatter = [](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    };
-  }
+  void SetUp() override { host.formatter = app::FloatPatternText; }
 
   // Lays the axis out on `outer` the way the chart does (the shrunk
   // rectangle becomes ChartRect), then draws it.

@@ -20,11 +20,7 @@ using testing::FakeAxisHost;
 
 class AxisTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    host.formatter = [](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    };
-  }
+  void SetUp() override { host.formatter = app::FloatPatternText; }
 
   FakeAxisHost host;
   TChartAxis left{host, AxisSide::kLeft};

@@ -20,9 +20,7 @@ class ChartFixture : public ::testing::Test {
     auto owned = std::make_unique<RecordingCanvas>();
     canvas = owned.get();
     chart = std::make_unique<TChart>(std::move(owned));
-    chart->SetValueFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
+    chart->SetValueFormatter(app::FloatPatternText);
     chart->SetRepaintRequest([this] { ++requests; });
   }
 

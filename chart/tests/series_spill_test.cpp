@@ -49,9 +49,7 @@ struct Panel {
     auto owned = std::make_unique<RecordingCanvas>();
     canvas = owned.get();
     chart = std::make_unique<TChart>(std::move(owned));
-    chart->SetValueFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
+    chart->SetValueFormatter(app::FloatPatternText);
     chart->SetRepaintRequest([] {});
     chart->SetBounds(0, 0, 477, 310);
     chart->SetView3D(false);

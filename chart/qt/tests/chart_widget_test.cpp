@@ -18,9 +18,7 @@ namespace {
 class ChartWidgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
+    widget.Chart().SetValueFormatter(app::FloatPatternText);
     widget.SetErrorHandler([](std::exception_ptr) { ADD_FAILURE() << "a paint failed"; });
     widget.resize(300, 200);
     widget.Chart().OnAfterDraw = [this](TCustomChart&) { ++drawings; };

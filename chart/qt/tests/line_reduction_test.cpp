@@ -27,9 +27,7 @@ struct Case {
 class LineReductionTest : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
+    widget.Chart().SetValueFormatter(app::FloatPatternText);
     widget.resize(173, 117);
     widget.SyncBounds();
     series.SetParentChart(&widget.Chart());

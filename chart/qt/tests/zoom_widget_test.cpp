@@ -32,9 +32,7 @@ constexpr int kInset = 3;
 class ZoomWidget : public ::testing::Test {
  protected:
   ZoomWidget() {
-    widget.Chart().SetValueFormatter([](const std::string& pattern, long double value) {
-      return app::FloatPatternText(pattern, value);
-    });
+    widget.Chart().SetValueFormatter(app::FloatPatternText);
     widget.resize(477, 310);
     widget.SyncBounds();
     TChart& chart = Chart();
