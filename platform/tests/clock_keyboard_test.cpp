@@ -66,7 +66,8 @@ TEST(X11KeyboardPort, WithoutAServerTheLatchAnswers) {
 }
 
 // A private X server for one test: Xvfb tells its display number through a
-// pipe once it accepts connections, so nothing waits on time.
+// pipe once it accepts connections, so nothing waits on time. No reset when
+// the last client leaves, so a second connection is never refused.
 class PrivateXServer {
  public:
   PrivateXServer() {
@@ -76,7 +77,7 @@ class PrivateXServer {
     if (pid_ == 0) {
       close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", nullptr);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-noreset", nullptr);
       _exit(127);
     }
     close(fds[1]);

@@ -128,14 +128,16 @@ inline bool WaitUntilStill(const fs::path& file, seconds quiet, seconds limit) {
 }
 
 // An Xvfb on a display number of its own choosing (-displayfd); the name is
-// empty when it did not start.
+// empty when it did not start. It does not reset when its last client
+// leaves: a reset refuses connections for a moment, and a program started
+// just after the one before it ended would fail to open its display.
 class PrivateDisplay {
  public:
   PrivateDisplay() {
     int fds[2];
     if (::pipe(fds) != 0) return;
     pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1024x768x24",
-                  "-nolisten", "tcp"},
+                  "-nolisten", "tcp", "-noreset"},
                  "", {});
     ::close(fds[1]);
     std::string number;
