@@ -43,14 +43,10 @@ void RunStartup(Card& card, StartupControls& controls, const std::function<void(
   reading("bar.txt", [&] { card.BaseAddress = ReadBarFile(folder + "bar.txt"); });
   reading("konfig.txt", [&] {
     ReadKonfigFile(
-        folder + "konfig.txt", controls,
-        [&card](bool high) {
-          card.WritePort32(card.BaseAddress, high ? Card::kRangeHigh : Card::kRangeLow);
-        },
-        note);
+        folder + "konfig.txt", controls, [&card](bool high) { card.SelectRange(high); }, note);
   });
   reading("korekcje.txt", [&] { ReadCorrections(folder + "korekcje.txt", card, note); });
-  if (IsCardIdentity(card.ReadPort8(card.BaseAddress))) {
+  if (card.CardPresent()) {
     controls.SetCaption(kCardFoundCaption + HexText(card.BaseAddress, 4));
   } else {
     controls.SetCaption(kNoCardCaption);

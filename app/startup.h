@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -22,11 +21,6 @@ class StartupControls : public KonfigControls {
 // The captions card detection leaves on the main window.
 inline constexpr const char* kCardFoundCaption = "  Card found on adress  -  $";
 inline constexpr const char* kNoCardCaption = "  No KOLVA card found";
-
-// A card answers at the base when the identity byte's high nibble is 9.
-inline bool IsCardIdentity(std::uint8_t identity) {
-  return (identity >> 4) == 9;
-}
 
 // The main window's creation sequence, in this order: start the probe
 // (`launchProbe`, whose result is ignored), Delay(1800) (cut short by the S

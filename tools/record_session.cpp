@@ -11,7 +11,6 @@
 #include "app/run/card.h"
 #include "app/run/results_chart.h"
 #include "app/run/wall_clock.h"
-#include "app/startup.h"
 #include "app/text/errors.h"
 #include "app/text/textconv.h"
 #include "tools/record_options.h"
@@ -30,10 +29,6 @@ auto Reading(const std::string& file, Step step) {
   }
 }
 
-std::uint32_t RangeWord(bool high) {
-  return high ? app::Card::kRangeHigh : app::Card::kRangeLow;
-}
-
 }  // namespace
 
 void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& options,
@@ -46,8 +41,7 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
   card.BaseAddress = Reading("bar.txt", [&] { return app::ReadBarFile(folder + "bar.txt"); });
   Reading("konfig.txt", [&] {
     app::ReadKonfigFile(
-        folder + "konfig.txt", panel,
-        [&card](bool high) { card.WritePort32(card.BaseAddress, RangeWord(high)); }, note);
+        folder + "konfig.txt", panel, [&card](bool high) { card.SelectRange(high); }, note);
   });
   app::Corrections corrections;
   Reading("korekcje.txt",
@@ -66,9 +60,8 @@ void PrepareCard(app::Card& card, RecorderPanel& panel, const RecordOptions& opt
     if (!problem.empty())
       throw SetupError("konfig.txt", "'" + app::QuotedText(text) + "' " + problem);
   }
-  if (panel.HighRange() != wasHigh)
-    card.WritePort32(card.BaseAddress, RangeWord(panel.HighRange()));
-  if (!app::IsCardIdentity(card.ReadPort8(card.BaseAddress))) throw SetupError("", kNoCardMessage);
+  if (panel.HighRange() != wasHigh) card.SelectRange(panel.HighRange());
+  if (!card.CardPresent()) throw SetupError("", kNoCardMessage);
 }
 
 RecordingEnd RunRecording(const RecordingParts& parts) {

@@ -141,9 +141,7 @@ void AcquisitionRun::Complete() {
   card_.Input2Value = sampler_.LastInput2();
   if (endReport_) endReport_(sampler_.Timing());
   // A range chosen after the run's last port use: the GUI owns the ports again.
-  if (sampler_.LowRangeWritten() != controls_.LowRange()) {
-    card_.WritePort32(card_.BaseAddress, controls_.LowRange() ? Card::kRangeLow : Card::kRangeHigh);
-  }
+  if (sampler_.LowRangeWritten() != controls_.LowRange()) card_.SelectRange(!controls_.LowRange());
   controls_.SetRunButton(kIdleCaption, true);
   if (error) std::rethrow_exception(error);
   controls_.SetProgress(kProgressMask);

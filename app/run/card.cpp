@@ -34,6 +34,10 @@ bool Card::CardPresent() {
   return (ReadPort8(BaseAddress) >> 4) == 9;
 }
 
+void Card::SelectRange(bool high) {
+  WritePort32(BaseAddress, high ? kRangeHigh : kRangeLow);
+}
+
 void Card::ReadInputs(std::uint8_t n) {
   std::int32_t s1 = 0;
   std::int32_t s2 = 0;
@@ -98,17 +102,11 @@ void Card::WaitForTrigger() {
 }
 
 Corrections CorrectionsOf(const Card& card) {
-  return {card.ZeroCorrection1, card.ZeroCorrection2, card.Gain2Low,
-          card.Gain2High,       card.ScaleLow,        card.ScaleHigh};
+  return card;
 }
 
 void ApplyCorrections(const Corrections& corrections, Card& card) {
-  card.ZeroCorrection1 = corrections.ZeroCorrection1;
-  card.ZeroCorrection2 = corrections.ZeroCorrection2;
-  card.Gain2Low = corrections.Gain2Low;
-  card.Gain2High = corrections.Gain2High;
-  card.ScaleLow = corrections.ScaleLow;
-  card.ScaleHigh = corrections.ScaleHigh;
+  static_cast<Corrections&>(card) = corrections;
 }
 
 }  // namespace kolva::app

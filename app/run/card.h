@@ -14,9 +14,10 @@ namespace kolva::app {
 // The only code that talks to the measurement card: its port map, the
 // averaged reading of both inputs, the busy-wait delay and the trigger wait.
 // Holds the card's state for the life of the process: the base address, the
-// six calibration values and the two latest readings. The bus, clock,
-// keyboard port and control state are borrowed and must outlive the card.
-class Card {
+// six calibration values (korekcje.txt's, as Corrections holds them) and the
+// two latest readings. The bus, clock, keyboard port and control state are
+// borrowed and must outlive the card.
+class Card : public Corrections {
  public:
   // Offsets of the card's ports from BaseAddress.
   static constexpr std::uint16_t kIdentityPort = 0;  // read 8: identity; write 32: range
@@ -52,14 +53,11 @@ class Card {
 
   // True when the identity byte at BaseAddress has the high nibble 9.
   bool CardPresent();
+  // Writes the range word of the high (+-8 V) or low (+-0.75 V) range to
+  // the card's base port.
+  void SelectRange(bool high);
 
   std::uint16_t BaseAddress = 0;
-  std::uint16_t ZeroCorrection1 = 0;
-  std::uint16_t ZeroCorrection2 = 0;
-  float Gain2Low = 0.0f;
-  float Gain2High = 0.0f;
-  float ScaleLow = 0.0f;
-  float ScaleHigh = 0.0f;
   float Input1Value = 0.0f;
   float Input2Value = 0.0f;
 

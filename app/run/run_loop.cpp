@@ -192,7 +192,7 @@ long double Run::LengthLimitMs() {
 
 void Run::ApplyRange(const RunSettings& settings) {
   if (settings.lowRange == lowRange_) return;
-  c_.card.WritePort32(c_.card.BaseAddress, settings.lowRange ? Card::kRangeLow : Card::kRangeHigh);
+  c_.card.SelectRange(!settings.lowRange);
   lowRange_ = settings.lowRange;
 }
 

@@ -269,14 +269,13 @@ void TForm1::zerobChange() {
 void TForm1::zakres_loClick() {
   if (RunActive()) return;  // the run writes the range word before its next reading
   if (!zakres_lo_->isChecked()) return;
-  StopTimersOnPortFailure([this] { card_->WritePort32(card_->BaseAddress, app::Card::kRangeLow); });
+  StopTimersOnPortFailure([this] { card_->SelectRange(false); });
 }
 
 void TForm1::RadioButton6Click() {
   if (RunActive()) return;  // the run writes the range word before its next reading
   if (!RadioButton6_->isChecked()) return;
-  StopTimersOnPortFailure(
-      [this] { card_->WritePort32(card_->BaseAddress, app::Card::kRangeHigh); });
+  StopTimersOnPortFailure([this] { card_->SelectRange(true); });
 }
 
 void TForm1::SpeedButton1Click() {
