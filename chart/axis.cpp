@@ -169,7 +169,7 @@ void TCustomChartAxis::RecalcRange() {
   minimum_ = ends.minimum;
   rangeMax_ = maximum_;
   rangeMin_ = minimum_;
-  rangeSpan_ = static_cast<double>(static_cast<long double>(rangeMax_) - rangeMin_);
+  rangeSpan_ = RangeSpanOf(rangeMin_, rangeMax_);
 }
 
 TAxisLayout TCustomChartAxis::WorkingLayout() const {
@@ -205,7 +205,7 @@ void TCustomChartAxis::ApplySeriesMargins(int lowMargin, int highMargin) {
   const AxisRange range = RangeWithMargins(Mapping(), lowMargin, highMargin);
   rangeMin_ = range.minimum;
   rangeMax_ = range.maximum;
-  rangeSpan_ = static_cast<double>(static_cast<long double>(rangeMax_) - rangeMin_);
+  rangeSpan_ = RangeSpanOf(rangeMin_, rangeMax_);
 }
 
 int TCustomChartAxis::ValueToPixel(double value) const {

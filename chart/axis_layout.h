@@ -57,6 +57,12 @@ struct TAxisLayout {
   int labelsPos = 0;
   int axisLinePos = 0;
   double labelStep = 0.0;  // the step of the value labels (shown axes)
+
+  void SetRange(double min, double max) {
+    rangeMin = min;
+    rangeMax = max;
+    rangeSpan = RangeSpanOf(min, max);
+  }
   friend bool operator==(const TAxisLayout&, const TAxisLayout&) = default;
 };
 

@@ -25,6 +25,12 @@ long double RoundHalfEven(long double value);
 // instead of wrapping onto it.
 int RoundToInt(long double value);
 
+// The span of a working range: the difference in extended precision,
+// stored once as a double.
+inline double RangeSpanOf(double rangeMin, double rangeMax) {
+  return static_cast<double>(static_cast<long double>(rangeMax) - rangeMin);
+}
+
 // The working range of an axis and the pixel extent it maps onto: `low` and
 // `high` are ChartRect's Left and Right for a horizontal axis, its Top and
 // Bottom for a vertical one.

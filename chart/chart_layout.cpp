@@ -82,9 +82,7 @@ class LayoutBuilder {
       a.inverted = axis->Inverted();
       a.minimum = ends.minimum;
       a.maximum = ends.maximum;
-      a.rangeMin = ends.minimum;
-      a.rangeMax = ends.maximum;
-      a.rangeSpan = static_cast<double>(static_cast<long double>(a.rangeMax) - a.rangeMin);
+      a.SetRange(ends.minimum, ends.maximum);
       a.shown = chart_.IsAxisVisible(*axis);
     }
     Repair();
@@ -109,9 +107,7 @@ class LayoutBuilder {
       TAxisLayout& a = layout_.Axis(axis->Side());
       const AxisRange range =
           RangeWithMargins(MappingOf(axis->Side(), a, layout_.chartRect), low, high);
-      a.rangeMin = range.minimum;
-      a.rangeMax = range.maximum;
-      a.rangeSpan = static_cast<double>(static_cast<long double>(a.rangeMax) - a.rangeMin);
+      a.SetRange(range.minimum, range.maximum);
     }
   }
 

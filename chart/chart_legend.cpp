@@ -101,26 +101,12 @@ std::string TChartLegend::FormattedValueText(const TChartSeries& series, int v) 
   return (series.HorizAxis() == aTopAxis ? chart.TopAxis() : chart.BottomAxis()).LabelTextOf(x);
 }
 
-int TChartLegend::MaxLegendTextWidth(int n) const {
-  const int count = n < 0 ? LegendItemCount() : n;
-  const TCanvas3D& canvas = chart_.ChartCanvas();
-  int widest = 0;
-  for (int i = firstValue_; i < firstValue_ + count; ++i)
-    widest = std::max(widest, canvas.TextWidth(LegendItemText(i)));
-  return widest;
-}
-
 int TChartLegend::MaxLegendTextWidth(int n, TextMetrics& metrics) const {
   const int count = n < 0 ? LegendItemCount() : n;
   int widest = 0;
   for (int i = firstValue_; i < firstValue_ + count; ++i)
     widest = std::max(widest, metrics.TextWidth(Font(), LegendItemText(i)));
   return widest;
-}
-
-int TChartLegend::LegendRowsThatFit(int pos, int size) const {
-  return kolva::chart::LegendRowsThatFit(Vertical(), chart_.ChartRect, frame_.Width(),
-                                         LegendItemCount(), pos, size);
 }
 
 }  // namespace kolva::chart

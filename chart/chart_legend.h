@@ -81,13 +81,9 @@ class TChartLegend : public TChartFontObject {
   std::string LegendItemText(int i) const;
   // Point v of the series as TextStyle composes it; "" for v = -1.
   std::string FormattedValueText(const TChartSeries& series, int v) const;
-  // The widest of items FirstValue .. FirstValue + n - 1 in the canvas'
-  // current font (n = -1: all items); 0 for none.
-  int MaxLegendTextWidth(int n) const;
-  // The same measured in the legend's font.
+  // The widest of items FirstValue .. FirstValue + n - 1 in the legend's
+  // font (n = -1: all items); 0 for none.
   int MaxLegendTextWidth(int n, TextMetrics& metrics) const;
-  // Rows (vertical legend) or columns that fit from pos in steps of size.
-  int LegendRowsThatFit(int pos, int size) const;
 
   // Places the legend box and its rows for a paint and, when it has items,
   // takes its strip and the gap off chartRect (left to be repaired). The
